@@ -1,0 +1,36 @@
+// The program: the main window over the real platform services, with the whole command line as
+// one song path.
+
+#include <QApplication>
+#include <QStringList>
+
+#include "platform/flash/flash_control.h"
+#include "sheet/strumwellfrm.h"
+
+#include <memory>
+
+namespace {
+std::string JoinedArguments(const QStringList& arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+}
+
+// Until the sound server player is in, picks are silent.
+class SilentFlash final : public platform::FlashControl {
+public:
+    void LoadMovie(int, const std::string&) override {}
+};
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Strumwell"));
+    SilentFlash flash;
+    platform::Services services;
+    services.flash = &flash;
+    strumwell::Strumwellfrm window(services, JoinedArguments(QApplication::arguments()));
+    window.Form_Load();
+    window.Show();
+    return QApplication::exec();
+}

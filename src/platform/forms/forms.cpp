@@ -1,0 +1,616 @@
+#include "platform/forms/forms.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+#include <QStyleOptionButton>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace forms {
+
+int TwipsToPixels(int twips)
+{
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+Picture::Picture(const QImage& image) : image_(std::make_shared<const QImage>(image)) {}
+
+std::uint32_t ResolveColour(Colour colour)
+{
+    if (colour & 0x80000000u) {
+        // System colours: only the window background (5) and button face (15) occur in the design.
+        const QPalette palette = QApplication::palette();
+        const QColor c = (colour & 0xFFu) == 15 ? palette.color(QPalette::Button)
+                                                : palette.color(QPalette::Base);
+        return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8) |
+               (static_cast<std::uint32_t>(c.blue()) << 16);
+    }
+    return colour & 0xFFFFFFu;
+}
+
+namespace {
+
+QColor ToQColor(Colour colour)
+{
+    const std::uint32_t bgr = ResolveColour(colour);
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+// Fonts of the design, mapped to what a Linux desktop has: Verdana and MS Sans Serif resolve to
+// DejaVu Sans, Arial to Liberation Sans, when the originals are missing. Sizes are fixed in pixels
+// (points at 96 dpi) so the layout does not move with the screen's dpi.
+QFont ToQFont(const Font& font)
+{
+    static const bool hasVerdana = QFontDatabase::hasFamily(QStringLiteral("Verdana"));
+    static const bool hasArial = QFontDatabase::hasFamily(QStringLiteral("Arial"));
+    QString family;
+    if (font.name == "Arial")
+        family = hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
+    else if (font.name == "Verdana")
+        family = hasVerdana ? QStringLiteral("Verdana") : QStringLiteral("DejaVu Sans");
+    else
+        family = QStringLiteral("DejaVu Sans");
+    QFont f(family);
+    f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
+    f.setBold(font.bold);
+    f.setStyleStrategy(QFont::PreferDefault);
+    return f;
+}
+
+}  // namespace
+
+namespace detail {
+
+enum class Kind { Label, PictureBox, Frame, TextBox, CheckBox, CommandButton };
+
+class LineEdit;
+
+// The one widget class behind every control: it keeps the design properties and draws them.
+class ControlWidget : public QWidget {
+public:
+    ControlWidget(QWidget* parent, Kind kind, const std::string& name, Geometry g)
+        : QWidget(parent), kind_(kind), name_(name), geometry_(g)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent, kind != Kind::Label);
+        setObjectName(ToQString(name));
+        font_.name = "Verdana";
+        QWidget::setFont(ToQFont(font_));
+        ApplyGeometry();
+    }
+
+    void ApplyGeometry()
+    {
+        setGeometry(TwipsToPixels(geometry_.left), TwipsToPixels(geometry_.top),
+                    TwipsToPixels(geometry_.width), TwipsToPixels(geometry_.height));
+    }
+
+    void SetOwnFont(const Font& font)
+    {
+        font_ = font;
+        QWidget::setFont(ToQFont(font));
+        update();
+    }
+
+    void RunClick()
+    {
+        if (clickHandler_) {
+            auto handler = clickHandler_;  // the handler may replace itself
+            handler();
+        }
+    }
+
+    void SetValue(int value)
+    {
+        if (value == value_) return;
+        value_ = value;
+        update();
+        RunClick();
+    }
+
+    Kind kind_;
+    std::string name_;
+    Geometry geometry_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    Colour back_ = 0x00FFFFFF;
+    Colour fore_ = 0x00000000;
+    std::string toolTip_;
+    std::string caption_;
+    Font font_;
+    Picture picture_;
+    bool border_ = false;
+    int value_ = 0;
+    CheckBox::Style checkStyle_ = CheckBox::Style::Standard;
+    std::function<void()> clickHandler_;
+    LineEdit* edit_ = nullptr;
+    bool pressed_ = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        switch (kind_) {
+        case Kind::Label:
+            p.fillRect(rect(), ToQColor(back_));
+            p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
+            p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, ToQString(caption_));
+            break;
+        case Kind::PictureBox:
+        case Kind::Frame:
+            p.fillRect(rect(), ToQColor(back_));
+            if (const QImage* img = picture_.Image()) p.drawImage(0, 0, *img);
+            if (border_) {
+                p.setPen(QColor(128, 128, 128));
+                p.drawRect(rect().adjusted(0, 0, -1, -1));
+            }
+            break;
+        case Kind::TextBox:
+            p.fillRect(rect(), Qt::white);
+            break;
+        case Kind::CheckBox:
+            if (checkStyle_ == CheckBox::Style::Graphical)
+                PaintButton(p, value_ != 0 || pressed_);
+            else
+                PaintCheck(p);
+            break;
+        case Kind::CommandButton:
+            PaintButton(p, pressed_);
+            break;
+        }
+    }
+
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        if (e->button() == Qt::LeftButton) {
+            pressed_ = true;
+            update();
+        }
+        e->accept();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        if (e->button() != Qt::LeftButton) return;
+        const bool wasPressed = pressed_;
+        pressed_ = false;
+        update();
+        if (!wasPressed || !rect().contains(e->position().toPoint())) return;
+        if (kind_ == Kind::CheckBox)
+            SetValue(value_ == 0 ? 1 : 0);  // a user's click flips the box, which runs its handler
+        else
+            RunClick();
+    }
+
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::ToolTip) {
+            if (toolTip_.empty()) {
+                QToolTip::hideText();
+                e->ignore();
+                return true;
+            }
+        }
+        return QWidget::event(e);
+    }
+
+private:
+    void PaintButton(QPainter& p, bool down)
+    {
+        const QRect r = rect();
+        p.fillRect(r, ToQColor(back_));
+        const QColor light(255, 255, 255), shadow(128, 128, 128), dark(0, 0, 0);
+        p.setPen(down ? dark : light);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(down ? light : dark);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+        p.setPen(down ? light : shadow);
+        p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
+        p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
+        p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
+        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, ToQString(caption_));
+    }
+
+    void PaintCheck(QPainter& p)
+    {
+        p.fillRect(rect(), ToQColor(back_));
+        const int box = 13;
+        const QRect b(1, (height() - box) / 2, box, box);
+        p.fillRect(b, Qt::white);
+        p.setPen(QColor(128, 128, 128));
+        p.drawRect(b);
+        if (value_ != 0) {
+            p.setPen(QPen(Qt::black, 2));
+            p.drawLine(b.left() + 3, b.center().y(), b.center().x() - 1, b.bottom() - 3);
+            p.drawLine(b.center().x() - 1, b.bottom() - 3, b.right() - 3, b.top() + 3);
+        }
+        p.setPen(ToQColor(fore_));
+        p.drawText(rect().adjusted(box + 5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   ToQString(caption_));
+    }
+};
+
+// The editing widget inside a text box: key presses pass the box's KeyPress filter first, and text
+// that arrives any other way passes its insert filter.
+class LineEdit : public QLineEdit {
+public:
+    explicit LineEdit(QWidget* parent) : QLineEdit(parent) { setFrame(true); }
+
+    std::function<void(int&)> keyPress_;
+    std::function<std::string(const std::string&)> insertFilter_;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const QString text = e->text();
+        if (keyPress_ && text.size() == 1 && text.at(0).unicode() >= 32 &&
+            !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            int key = text.at(0).unicode();
+            keyPress_(key);
+            if (key == 0) {
+                e->accept();
+                return;
+            }
+            if (key != text.at(0).unicode()) {
+                insert(QString(QChar(key)));
+                e->accept();
+                return;
+            }
+        }
+        if (insertFilter_ && e == QKeySequence::Paste) {
+            PasteFiltered();
+            e->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(e);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        // X11's middle-button paste of the selection.
+        if (insertFilter_ && e->button() == Qt::MiddleButton) {
+            setCursorPosition(cursorPositionAt(e->position().toPoint()));
+            insert(Filter(QApplication::clipboard()->text(QClipboard::Selection)));
+            e->accept();
+            return;
+        }
+        QLineEdit::mouseReleaseEvent(e);
+    }
+
+    void dropEvent(QDropEvent* e) override
+    {
+        if (!insertFilter_) return QLineEdit::dropEvent(e);
+        const QMimeData* mime = e->mimeData();
+        if (mime && mime->hasText()) {
+            setCursorPosition(cursorPositionAt(e->position().toPoint()));
+            insert(Filter(mime->text()));
+        }
+        e->acceptProposedAction();
+    }
+
+    void inputMethodEvent(QInputMethodEvent* e) override
+    {
+        if (insertFilter_ && !e->commitString().isEmpty()) {
+            const QString filtered = Filter(e->commitString());
+            if (filtered != e->commitString()) {
+                QInputMethodEvent copy(e->preeditString(), e->attributes());
+                copy.setCommitString(filtered, e->replacementStart(), e->replacementLength());
+                QLineEdit::inputMethodEvent(&copy);
+                return;
+            }
+        }
+        QLineEdit::inputMethodEvent(e);
+    }
+
+    void contextMenuEvent(QContextMenuEvent* e) override
+    {
+        // The standard menu's Paste goes through paste(), which is not virtual: route it here.
+        QMenu* menu = createStandardContextMenu();
+        if (insertFilter_) {
+            for (QAction* action : menu->actions()) {
+                if (action->objectName() == QStringLiteral("edit-paste")) {
+                    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+                    QObject::connect(action, &QAction::triggered, this, [this] { PasteFiltered(); });
+                }
+            }
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(e->globalPos());
+    }
+
+public:
+    void PasteFiltered()
+    {
+        insert(Filter(QApplication::clipboard()->text()));
+    }
+
+private:
+    QString Filter(const QString& text) const
+    {
+        if (!insertFilter_) return text;
+        return QString::fromStdString(insertFilter_(text.toStdString()));
+    }
+};
+
+}  // namespace detail
+
+using detail::ControlWidget;
+using detail::Kind;
+
+// ---- Control ----
+
+int Control::Left() const { return w_->geometry_.left; }
+int Control::Top() const { return w_->geometry_.top; }
+int Control::Width() const { return w_->geometry_.width; }
+int Control::Height() const { return w_->geometry_.height; }
+void Control::SetLeft(int twips) { w_->geometry_.left = twips; w_->ApplyGeometry(); }
+void Control::SetTop(int twips) { w_->geometry_.top = twips; w_->ApplyGeometry(); }
+void Control::SetWidth(int twips) { w_->geometry_.width = twips; w_->ApplyGeometry(); }
+void Control::SetHeight(int twips) { w_->geometry_.height = twips; w_->ApplyGeometry(); }
+void Control::Move(int left, int top, int width, int height)
+{
+    w_->geometry_ = {left, top, width, height};
+    w_->ApplyGeometry();
+}
+
+bool Control::Visible() const { return w_->visible_; }
+void Control::SetVisible(bool visible)
+{
+    w_->visible_ = visible;
+    w_->setVisible(visible);
+}
+bool Control::Enabled() const { return w_->enabled_; }
+void Control::SetEnabled(bool enabled)
+{
+    if (w_->enabled_ == enabled) return;
+    w_->enabled_ = enabled;
+    w_->setEnabled(enabled);
+}
+
+Colour Control::BackColor() const { return w_->back_; }
+void Control::SetBackColor(Colour colour)
+{
+    if (w_->back_ == colour) return;
+    w_->back_ = colour;
+    w_->update();
+}
+Colour Control::ForeColor() const { return w_->fore_; }
+void Control::SetForeColor(Colour colour)
+{
+    w_->fore_ = colour;
+    if (w_->edit_) {
+        QPalette pal = w_->edit_->palette();
+        pal.setColor(QPalette::Text, ToQColor(colour));
+        w_->edit_->setPalette(pal);
+    }
+    w_->update();
+}
+const std::string& Control::ToolTipText() const { return w_->toolTip_; }
+void Control::SetToolTipText(const std::string& text)
+{
+    if (w_->toolTip_ == text) return;
+    w_->toolTip_ = text;
+    w_->setToolTip(ToQString(text));
+}
+void Control::SetFont(const Font& font)
+{
+    w_->SetOwnFont(font);
+    if (w_->edit_) w_->edit_->setFont(ToQFont(font));
+}
+const Font& Control::GetFont() const { return w_->font_; }
+const std::string& Control::Name() const { return w_->name_; }
+void Control::OnClick(std::function<void()> handler) { w_->clickHandler_ = std::move(handler); }
+void Control::Click()
+{
+    if (!w_->isEnabled() || !w_->isVisibleTo(w_->window())) return;
+    if (w_->kind_ == Kind::CheckBox)
+        w_->SetValue(w_->value_ == 0 ? 1 : 0);
+    else
+        w_->RunClick();
+}
+QWidget* Control::Widget() const { return w_; }
+
+namespace {
+ControlWidget* Make(const Container& parent, Kind kind, const std::string& name, Geometry g)
+{
+    auto* w = new ControlWidget(parent.ContainerWidget(), kind, name, g);
+    w->show();  // shown within its parent; the form shows everything at once
+    return w;
+}
+}  // namespace
+
+// ---- Label ----
+
+Label::Label(const Container& parent, const std::string& name, Geometry g, const std::string& caption)
+{
+    w_ = Make(parent, Kind::Label, name, g);
+    w_->caption_ = caption;
+}
+const std::string& Label::Caption() const { return w_->caption_; }
+void Label::SetCaption(const std::string& caption)
+{
+    if (w_->caption_ == caption) return;
+    w_->caption_ = caption;
+    w_->update();
+}
+
+// ---- PictureBox ----
+
+PictureBox::PictureBox(const Container& parent, const std::string& name, Geometry g)
+{
+    w_ = Make(parent, Kind::PictureBox, name, g);
+}
+const Picture& PictureBox::GetPicture() const { return w_->picture_; }
+void PictureBox::SetPicture(const Picture& picture)
+{
+    if (w_->picture_ == picture) return;
+    w_->picture_ = picture;
+    w_->update();
+}
+void PictureBox::SetBorder(bool border)
+{
+    w_->border_ = border;
+    w_->update();
+}
+QWidget* PictureBox::ContainerWidget() const { return w_; }
+
+// ---- Frame ----
+
+Frame::Frame(const Container& parent, const std::string& name, Geometry g)
+{
+    w_ = Make(parent, Kind::Frame, name, g);
+}
+QWidget* Frame::ContainerWidget() const { return w_; }
+
+// ---- TextBox ----
+
+TextBox::TextBox(const Container& parent, const std::string& name, Geometry g, const std::string& text)
+{
+    w_ = Make(parent, Kind::TextBox, name, g);
+    auto* edit = new detail::LineEdit(w_);
+    edit->setGeometry(0, 0, w_->width(), w_->height());
+    edit->setFont(ToQFont(w_->font_));
+    edit->setText(ToQString(text));
+    edit->show();
+    w_->edit_ = edit;
+}
+std::string TextBox::Text() const { return w_->edit_->text().toStdString(); }
+void TextBox::SetText(const std::string& text) { w_->edit_->setText(ToQString(text)); }
+void TextBox::OnKeyPress(std::function<void(int&)> handler)
+{
+    w_->edit_->keyPress_ = std::move(handler);
+}
+void TextBox::SetInsertFilter(std::function<std::string(const std::string&)> filter)
+{
+    w_->edit_->insertFilter_ = std::move(filter);
+}
+
+// ---- CheckBox ----
+
+CheckBox::CheckBox(const Container& parent, const std::string& name, Geometry g,
+                   const std::string& caption, Style style)
+{
+    w_ = Make(parent, Kind::CheckBox, name, g);
+    w_->caption_ = caption;
+    w_->checkStyle_ = style;
+}
+int CheckBox::Value() const { return w_->value_; }
+void CheckBox::SetValue(int value) { w_->SetValue(value); }
+const std::string& CheckBox::Caption() const { return w_->caption_; }
+void CheckBox::SetCaption(const std::string& caption)
+{
+    w_->caption_ = caption;
+    w_->update();
+}
+
+// ---- CommandButton ----
+
+CommandButton::CommandButton(const Container& parent, const std::string& name, Geometry g,
+                             const std::string& caption)
+{
+    w_ = Make(parent, Kind::CommandButton, name, g);
+    w_->caption_ = caption;
+}
+const std::string& CommandButton::Caption() const { return w_->caption_; }
+void CommandButton::SetCaption(const std::string& caption)
+{
+    w_->caption_ = caption;
+    w_->update();
+}
+
+// ---- Menus ----
+
+std::string MenuItem::Caption() const { return action_->text().toStdString(); }
+void MenuItem::OnClick(std::function<void()> handler)
+{
+    QObject::disconnect(action_, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(action_, &QAction::triggered, action_, [h = std::move(handler)] { h(); });
+}
+void MenuItem::Click() { action_->trigger(); }
+
+std::string Menu::Caption() const { return menu_->title().toStdString(); }
+MenuItem Menu::AddItem(const std::string& name, const std::string& caption)
+{
+    QAction* action = menu_->addAction(ToQString(caption));
+    action->setObjectName(ToQString(name));
+    return MenuItem(action);
+}
+std::vector<MenuItem> Menu::Items() const
+{
+    std::vector<MenuItem> out;
+    for (QAction* a : menu_->actions()) out.emplace_back(a);
+    return out;
+}
+
+// ---- Form ----
+
+Form::Form(const std::string& caption, int clientWidth, int clientHeight)
+    : width_(clientWidth), height_(clientHeight)
+{
+    window_ = new QMainWindow;
+    window_->setWindowTitle(ToQString(caption));
+    client_ = new QWidget(window_);
+    client_->setObjectName(QStringLiteral("client"));
+    client_->setAutoFillBackground(true);
+    client_->setFixedSize(TwipsToPixels(clientWidth), TwipsToPixels(clientHeight));
+    window_->setCentralWidget(client_);
+    window_->menuBar()->setNativeMenuBar(false);
+    SetBackColor(0x00FFFFFF);
+}
+
+Form::~Form() { delete window_; }
+
+QWidget* Form::ContainerWidget() const { return client_; }
+std::string Form::Caption() const { return window_->windowTitle().toStdString(); }
+void Form::SetBackColor(Colour colour)
+{
+    QPalette pal = client_->palette();
+    pal.setColor(QPalette::Window, ToQColor(colour));
+    client_->setPalette(pal);
+}
+void Form::SetIcon(const Picture& icon)
+{
+    if (const QImage* img = icon.Image()) window_->setWindowIcon(QIcon(QPixmap::fromImage(*img)));
+}
+void Form::SetFont(const Font& font) { client_->setFont(ToQFont(font)); }
+Menu Form::AddMenu(const std::string& name, const std::string& caption)
+{
+    QMenu* menu = window_->menuBar()->addMenu(ToQString(caption));
+    menu->setObjectName(ToQString(name));
+    return Menu(menu);
+}
+std::vector<Menu> Form::Menus() const
+{
+    std::vector<Menu> out;
+    for (QAction* a : window_->menuBar()->actions())
+        if (a->menu()) out.emplace_back(a->menu());
+    return out;
+}
+void Form::Show()
+{
+    window_->setFixedSize(window_->sizeHint());
+    window_->show();
+}
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+}  // namespace forms

@@ -1,0 +1,255 @@
+#pragma once
+// The window toolkit the program is written against: controls with design-time properties that
+// read back exactly as they were set. Positions and sizes are in twips (15 twips = 1 pixel), colours
+// are &H00BBGGRR integers, texts are UTF-8. A control object is a cheap handle; the widget behind it
+// belongs to its container and lives as long as the form.
+//
+// Rules the program relies on:
+// - BackColor/ForeColor read back exactly as set. A value with the top bit set is a system colour
+//   (&H80000005 = window background) and is drawn as that system colour.
+// - A disabled or hidden control ignores mouse clicks; a control covered by a later sibling does not
+//   receive the clicks that land on the cover.
+// - Setting a check box's Value to a different value runs its click handler at once, nested inside
+//   the assignment; setting the value it already holds runs nothing.
+// - Controls are stacked in creation order: a control created later lies above its earlier siblings.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QImage;
+class QWidget;
+class QMainWindow;
+class QAction;
+class QMenu;
+
+namespace forms {
+
+using Colour = std::uint32_t;
+inline constexpr Colour kSystemWindowColour = 0x80000005;  // the desktop's window background
+
+inline constexpr int kTwipsPerPixel = 15;
+int TwipsToPixels(int twips);
+
+struct Font {
+    std::string name = "Verdana";
+    double points = 8.25;
+    bool bold = true;
+};
+
+// A shared handle to an immutable image. Showing a symbol shares the handle: two pictures are the
+// same symbol exactly when they hold the same image object. A default Picture holds nothing and has
+// handle 0 (the empty symbol). Pixels are never compared.
+class Picture {
+public:
+    Picture() = default;
+    explicit Picture(const QImage& image);
+    std::uintptr_t Handle() const { return reinterpret_cast<std::uintptr_t>(image_.get()); }
+    bool IsEmpty() const { return !image_; }
+    const QImage* Image() const { return image_.get(); }
+    friend bool operator==(const Picture& a, const Picture& b) { return a.image_ == b.image_; }
+
+private:
+    std::shared_ptr<const QImage> image_;
+};
+
+namespace detail {
+class ControlWidget;
+}
+
+class Container;
+
+// Properties every control has.
+class Control {
+public:
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int twips);
+    void SetTop(int twips);
+    void SetWidth(int twips);
+    void SetHeight(int twips);
+    void Move(int left, int top, int width, int height);
+
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+
+    Colour BackColor() const;
+    void SetBackColor(Colour colour);
+    Colour ForeColor() const;
+    void SetForeColor(Colour colour);
+    const std::string& ToolTipText() const;
+    void SetToolTipText(const std::string& text);
+    void SetFont(const Font& font);
+    const Font& GetFont() const;
+
+    const std::string& Name() const;
+    void OnClick(std::function<void()> handler);
+    // Runs the click handler as a user's click would: only when the control is enabled and shown.
+    void Click();
+
+    QWidget* Widget() const;
+    bool IsNull() const { return w_ == nullptr; }
+
+protected:
+    Control() = default;
+    detail::ControlWidget* w_ = nullptr;
+};
+
+// Anything that can hold controls: the form's client area, a picture box, a frame.
+class Container {
+public:
+    virtual ~Container() = default;
+    virtual QWidget* ContainerWidget() const = 0;
+};
+
+struct Geometry {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+class Label : public Control {
+public:
+    Label() = default;
+    Label(const Container& parent, const std::string& name, Geometry g, const std::string& caption);
+    const std::string& Caption() const;
+    void SetCaption(const std::string& caption);
+};
+
+class PictureBox : public Control, public Container {
+public:
+    PictureBox() = default;
+    PictureBox(const Container& parent, const std::string& name, Geometry g);
+    const Picture& GetPicture() const;
+    void SetPicture(const Picture& picture);
+    void SetBorder(bool border);
+    QWidget* ContainerWidget() const override;
+};
+
+// A frame: a plain box that groups controls.
+class Frame : public Control, public Container {
+public:
+    Frame() = default;
+    Frame(const Container& parent, const std::string& name, Geometry g);
+    QWidget* ContainerWidget() const override;
+};
+
+class TextBox : public Control {
+public:
+    TextBox() = default;
+    TextBox(const Container& parent, const std::string& name, Geometry g, const std::string& text);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    // Runs for every character typed, before it reaches the box; set keyAscii to 0 to drop it.
+    void OnKeyPress(std::function<void(int& keyAscii)> handler);
+    // Rewrites text that arrives other than by a key press (paste, drop, input method) before it
+    // is inserted.
+    void SetInsertFilter(std::function<std::string(const std::string&)> filter);
+};
+
+class CheckBox : public Control {
+public:
+    enum class Style { Standard, Graphical };
+    CheckBox() = default;
+    CheckBox(const Container& parent, const std::string& name, Geometry g, const std::string& caption,
+             Style style = Style::Standard);
+    int Value() const;
+    void SetValue(int value);
+    const std::string& Caption() const;
+    void SetCaption(const std::string& caption);
+};
+
+class CommandButton : public Control {
+public:
+    CommandButton() = default;
+    CommandButton(const Container& parent, const std::string& name, Geometry g,
+                  const std::string& caption);
+    const std::string& Caption() const;
+    void SetCaption(const std::string& caption);
+};
+
+// A run of like controls sharing one name and one handler, indexed from `lower` to `upper`.
+template <class T>
+class ControlArray {
+public:
+    void Reserve(int lower, int upper)
+    {
+        lower_ = lower;
+        items_.clear();
+        items_.reserve(static_cast<std::size_t>(upper - lower + 1));
+    }
+    void Add(T item) { items_.push_back(std::move(item)); }
+    T& operator[](int index) { return items_.at(static_cast<std::size_t>(index - lower_)); }
+    const T& operator[](int index) const { return items_.at(static_cast<std::size_t>(index - lower_)); }
+    int LBound() const { return lower_; }
+    int UBound() const { return lower_ + static_cast<int>(items_.size()) - 1; }
+
+private:
+    int lower_ = 0;
+    std::vector<T> items_;
+};
+
+class MenuItem {
+public:
+    MenuItem() = default;
+    explicit MenuItem(QAction* action) : action_(action) {}
+    std::string Caption() const;
+    void OnClick(std::function<void()> handler);
+    void Click();
+    QAction* Action() const { return action_; }
+
+private:
+    QAction* action_ = nullptr;
+};
+
+class Menu {
+public:
+    Menu() = default;
+    explicit Menu(QMenu* menu) : menu_(menu) {}
+    std::string Caption() const;
+    MenuItem AddItem(const std::string& name, const std::string& caption);
+    std::vector<MenuItem> Items() const;
+    QMenu* QtMenu() const { return menu_; }
+
+private:
+    QMenu* menu_ = nullptr;
+};
+
+// The window: a fixed client area of the given size in twips, a menu bar above it.
+class Form : public Container {
+public:
+    Form(const std::string& caption, int clientWidth, int clientHeight);
+    ~Form() override;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    QWidget* ContainerWidget() const override;
+    QMainWindow* Window() const { return window_; }
+    std::string Caption() const;
+    int ClientWidth() const { return width_; }
+    int ClientHeight() const { return height_; }
+    void SetBackColor(Colour colour);
+    void SetIcon(const Picture& icon);
+    void SetFont(const Font& font);
+    Menu AddMenu(const std::string& name, const std::string& caption);
+    std::vector<Menu> Menus() const;
+    void Show();
+
+private:
+    QMainWindow* window_ = nullptr;  // owned here unless Qt already deleted it
+    QWidget* client_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// Lets the user interface handle what is waiting (input, paints, timers) and returns.
+void DoEvents();
+
+// Background colour as drawn: a system colour resolves to the desktop's palette.
+std::uint32_t ResolveColour(Colour colour);
+
+}  // namespace forms

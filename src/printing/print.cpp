@@ -1,0 +1,7 @@
+#include "sheet/strumwellfrm.h"
+
+namespace strumwell {
+
+void Strumwellfrm::Print_Click() {}
+
+}  // namespace strumwell

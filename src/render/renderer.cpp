@@ -1,0 +1,8 @@
+#include "sheet/strumwellfrm.h"
+
+namespace strumwell {
+
+void Strumwellfrm::chkOpen_Click() {}
+void Strumwellfrm::CheckOpenVersion2_Click() {}
+
+}  // namespace strumwell

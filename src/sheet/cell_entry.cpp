@@ -1,0 +1,7 @@
+#include "sheet/strumwellfrm.h"
+
+namespace strumwell {
+
+void Strumwellfrm::imgRest_Click(int) {}
+
+}  // namespace strumwell

@@ -1,0 +1,8 @@
+#include "sheet/strumwellfrm.h"
+
+namespace strumwell {
+
+void Strumwellfrm::lblCrotchet_Click() {}
+void Strumwellfrm::lblQuaver_Click() {}
+
+}  // namespace strumwell

@@ -1,0 +1,248 @@
+#pragma once
+// The program's one main window. It owns every widget for the whole run, and the song on show is
+// nothing but the properties of these widgets (a cell's token in its tooltip, its symbol in its
+// picture, counters and flags in hidden labels and check boxes) plus the two fields below.
+//
+// The widgets are grouped by purpose; each handler is defined in the folder of the subsystem it
+// belongs to (sheet/, playback/, render/, songfile/, printing/).
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/forms/forms.h"
+#include "platform/forms/timer.h"
+#include "platform/services.h"
+
+namespace platform {
+class FlashControl;
+}
+
+namespace strumwell {
+
+using forms::CheckBox;
+using forms::CommandButton;
+using forms::ControlArray;
+using forms::Frame;
+using forms::Label;
+using forms::MenuItem;
+using forms::Picture;
+using forms::PictureBox;
+using forms::TextBox;
+
+// The hidden reference pictures. Every picture code puts on the sheet is one of these, shared.
+struct SymbolLibrary {
+    PictureBox pctBlank, pictureCrotchetRest, pctQuaverRest, pctEmpty;
+    std::array<PictureBox, 20> pctChord;      // cell symbol of kChordTokens[i] (pctAchord, ...)
+    std::array<PictureBox, 20> pctChordName;  // chord-name symbol of kChordTokens[i]
+    std::array<ControlArray<PictureBox>, 7> pctString;  // [n][f]: note of string n (1..6), fret f
+    PictureBox pctCrotchetBlue, pctQuaver1Blue, pctQuaver2Blue, pctQuaverTailBlue;
+    PictureBox pctCrotchetRed, pctQuaver1Red, pctQuaver2red, pctQuaverTailRed;
+    PictureBox pctCrotchetRestRed, pctQuaverRestRed;
+    PictureBox pctBarlineRepeat, pctBarlineContinue;
+};
+
+// The visible page and the song's texts.
+struct SheetWidgets {
+    ControlArray<PictureBox> imgRest;        // 0..32: 0 is the tab clef, k is cell k
+    ControlArray<PictureBox> imgNoteRhythm;  // 0..32
+    ControlArray<PictureBox> imgChordName;   // 0..32
+    ControlArray<Label> lblChordNameCheck;   // 0..33, hidden: the effective chord of cell k
+    ControlArray<PictureBox> imgBarline;     // 0..3: 3 is the end barline
+    Label Label1, lblTitle, lblAuthor;
+    TextBox txtLyrics, txtTitle, txtAuthor;
+};
+
+struct PaletteWidgets {
+    Frame Frame10;
+    Label lblChords, lblSolos;
+    PictureBox Picture2;
+    Label lblE, lblA, lblD, lblG, lblC, lblF, lblEm, lblAm, lblDm, lblBm, lbl7th;
+    Label lblRest;
+    PictureBox imgClickedChord, pctBlankTab1, pctBlankTab;  // the current pick and its frame
+};
+
+struct NoteLengthWidgets {
+    PictureBox Picture1;
+    Label lblCrotchet, lblQuaver;
+    PictureBox pictureNoteLengthSelect;
+};
+
+struct SoloWidgets {
+    PictureBox pctSoloButtons1;  // string panel
+    std::array<Label, 7> lblString;  // [1..6]: lblString1 .. lblString6
+    PictureBox pctSoloButtons2;  // fret panel
+    ControlArray<Label> lblNoteName;  // 0..12
+};
+
+struct TransportWidgets {
+    CommandButton cmdStop;
+    CheckBox chkPause;
+    CommandButton cmdPlay;
+    Label lblPlayingCaption;
+};
+
+struct TempoWidgets {
+    Label lblFaster, lblSpeed, lblSlower;
+};
+
+struct PageTabWidgets {
+    PictureBox Picture3;
+    Label lblPage1, lblPage2, lblPage3;
+    Label lblCurrentPage, lblTotalPages;
+};
+
+// Hidden copies of pages 1 to 3: index [1..3], element k = cell k.
+struct PageStoreWidgets {
+    std::array<ControlArray<PictureBox>, 4> imgPage;
+    std::array<ControlArray<PictureBox>, 4> imgChordPage;
+    std::array<ControlArray<PictureBox>, 4> imgRhythmPage;
+    std::array<TextBox, 4> txtLyricsPage;
+    ControlArray<Label> lblChordNameCheckpage2, lblChordNameCheckpage3;  // 0..32
+};
+
+struct PlaybackStateWidgets {
+    Label lblConstant, lblPauseOn, lblPauseBar, lblResetPlay, lblCurrentNoteValue, lblTimer;
+    Label lblNoteLengthStart;
+    CommandButton cmdTimer;
+    CheckBox Check1, chkStop;
+};
+
+struct SongFileWidgets {
+    CheckBox chkOpenAuto, chkOpen, CheckOpenVersion2;
+    ControlArray<TextBox> Text1;  // 0..96: the load buffer
+    TextBox txtFileVersionNumber;
+    PictureBox pctUpdate;
+    Label Label2, Label3;
+    CommandButton cmdUpdate, cmdCloseUpdate;
+};
+
+struct MenuWidgets {
+    MenuItem Open, Print, Save;
+    MenuItem numberofpagesone, numberofpagestwo, numberofpagesthree;
+    MenuItem clearpage, blank, WebLink;
+};
+
+class Strumwellfrm : public forms::Form {
+public:
+    Strumwellfrm(const platform::Services& services, std::string commandLine);
+    ~Strumwellfrm() override;
+
+    // The two fields of the window, in this order.
+    std::int16_t PlayPosition = 0;
+    std::int16_t NoteLength = 0;
+
+    SymbolLibrary symbols;
+    SheetWidgets sheet;
+    PaletteWidgets palette;
+    NoteLengthWidgets noteLength;
+    SoloWidgets solo;
+    TransportWidgets transport;
+    TempoWidgets tempo;
+    PageTabWidgets tabs;
+    PageStoreWidgets stores;
+    PlaybackStateWidgets playState;
+    SongFileWidgets songFiles;
+    CheckBox chkAddChordName;
+    MenuWidgets menu;
+    forms::Timer Timer1;
+    platform::FlashControl& swfFlashScreen;
+    platform::Services services;
+
+    // The program's whole command line, as one text.
+    const std::string& Command() const { return commandLine_; }
+
+    // ---- start-up (sheet/form_load.cpp) ----
+    void Form_Load();
+
+    // ---- symbol lookups (sheet/symbol_lookup.cpp) ----
+    // The cell symbol of a token, or nullptr when the token has none (the cell is left unchanged).
+    const Picture* CellSymbol(const std::string& token) const;
+    // The chord-name symbol of a token: a chord name, the empty symbol, or nullptr for "untouched".
+    const Picture* ChordNameSymbol(const std::string& token) const;
+    // The reference picture of string n (1..6) at fret f (0..12); its tooltip is the note token.
+    const PictureBox& NotePicture(int string, int fret) const;
+    const PictureBox& ChordPicture(const std::string& token) const;
+    static bool SameSymbol(const Picture& a, const Picture& b) { return a.Handle() == b.Handle(); }
+    // Shows a symbol by sharing the reference picture itself.
+    static void ShowSymbol(PictureBox& target, const PictureBox& reference)
+    {
+        target.SetPicture(reference.GetPicture());
+    }
+
+    // ---- cell entry (sheet/cell_entry.cpp) ----
+    void imgRest_Click(int Index);
+
+    // ---- chord palette, 7th, REST (sheet/palette.cpp) ----
+    void lblA_Click();
+    void lblAm_Click();
+    void lblBm_Click();
+    void lblC_Click();
+    void lblD_Click();
+    void lblDm_Click();
+    void lblE_Click();
+    void lblEm_Click();
+    void lblF_Click();
+    void lblG_Click();
+    void lbl7th_Click();
+    void lblRest_Click();
+
+    // ---- note-length entry (sheet/note_length.cpp) ----
+    void lblCrotchet_Click();
+    void lblQuaver_Click();
+
+    // ---- solo mode, strings and frets (sheet/solo.cpp, sheet/fret_pick.cpp) ----
+    void lblChords_Click();
+    void lblSolos_Click();
+    void lblString_Click(int n);  // lblString1_Click .. lblString6_Click
+    void lblNoteName_Click(int Index);
+
+    // ---- page stores, tabs, page count (sheet/pages.cpp, sheet/page_count.cpp) ----
+    void lblPage1_Click();
+    void lblPage2_Click();
+    void lblPage3_Click();
+    void numberofpagesone_Click();
+    void numberofpagestwo_Click();
+    void numberofpagesthree_Click();
+
+    // ---- clear page, text filters (sheet/clear_page.cpp) ----
+    void clearpage_Click();
+    void txtTitle_KeyPress(int& KeyAscii);
+    void txtAuthor_KeyPress(int& KeyAscii);
+    void txtLyrics_KeyPress(int& KeyAscii);
+
+    // ---- playback (playback/) ----
+    void Check1_Click();
+    void cmdPlay_Click();
+    void chkPause_Click();
+    void cmdStop_Click();
+    void Timer1_Timer();
+    void lblFaster_Click();
+    void lblSlower_Click();
+
+    // ---- renderer (render/) ----
+    void chkOpen_Click();
+    void CheckOpenVersion2_Click();
+
+    // ---- song files and desktop (songfile/) ----
+    void Open_Click();
+    void Save_Click();
+    void chkOpenAuto_Click();
+    void cmdUpdate_Click();
+    void cmdCloseUpdate_Click();
+    void WebLink_Click();
+    // Registers the song file type with the desktop at every start (songfile/file_association.cpp).
+    void RegisterSongFileType();
+
+    // ---- printing (printing/) ----
+    void Print_Click();
+
+private:
+    void BuildSymbolLibrary();
+    void BuildWindowDesign();
+    void ConnectHandlers();
+
+    std::string commandLine_;
+};
+
+}  // namespace strumwell

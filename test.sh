@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs the whole test suite, against a sound server
+# of its own (a PulseAudio null sink).
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRUMWELL_WERROR=ON
+cmake --build build
+if [ -x tools/pulse-null-sink.sh ]; then
+  # shellcheck disable=SC1091
+  source tools/pulse-null-sink.sh
+fi
+ctest --test-dir build --output-on-failure

@@ -1,0 +1,136 @@
+// The widget layer's own rules, which the program's handlers rely on.
+
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QTest>
+#include <QWidget>
+
+#include "platform/forms/forms.h"
+
+namespace forms {
+namespace {
+
+class Forms : public ::testing::Test {
+protected:
+    void SetUp() override { form.Show(); }
+
+    void ClickAtWindowPoint(QPoint p)
+    {
+        QWidget* client = form.ContainerWidget();
+        QWidget* target = client->childAt(p);
+        if (!target) target = client;
+        QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(client, p));
+    }
+
+    Form form{"test", 3000, 3000};
+};
+
+TEST_F(Forms, TwipsBecomePixelsAtFifteenEach)
+{
+    for (const auto& [twips, pixels] : std::vector<std::pair<int, int>>{
+             {0, 0}, {15, 1}, {240, 16}, {255, 17}, {1080, 72}, {1335, 89}, {4300, 287}, {7, 0}, {8, 1}})
+        EXPECT_EQ(TwipsToPixels(twips), pixels) << twips;
+    Label label(form, "l", {1080, 240, 255, 1335}, "");
+    EXPECT_EQ(label.Widget()->geometry(), QRect(72, 16, 17, 89));
+    EXPECT_EQ(label.Left(), 1080);
+    EXPECT_EQ(label.Height(), 1335);
+}
+
+TEST_F(Forms, ColoursReadBackExactly)
+{
+    Label label(form, "l", {0, 0, 300, 300}, "");
+    for (Colour c : {Colour{0}, Colour{255}, Colour{0x0080C0FF}, Colour{0x00FFFFFF}, kSystemWindowColour}) {
+        label.SetBackColor(c);
+        EXPECT_EQ(label.BackColor(), c);
+    }
+    EXPECT_NE(kSystemWindowColour, Colour{0x00FFFFFF});
+}
+
+TEST_F(Forms, CheckBoxRunsItsHandlerOnlyOnAChange)
+{
+    CheckBox box(form, "c", {}, "");
+    std::vector<int> seen;
+    box.OnClick([&] { seen.push_back(box.Value()); });
+    box.SetValue(0);
+    box.SetValue(1);
+    box.SetValue(1);
+    box.SetValue(0);
+    EXPECT_EQ(seen, (std::vector<int>{1, 0}));
+}
+
+TEST_F(Forms, ResettingItsOwnBoxRunsTheHandlerOnceMoreNested)
+{
+    CheckBox box(form, "c", {}, "");
+    int depth = 0, runs = 0;
+    box.OnClick([&] {
+        ++runs;
+        ++depth;
+        if (depth < 5) box.SetValue(0);
+        --depth;
+    });
+    box.SetValue(1);
+    EXPECT_EQ(runs, 2);
+}
+
+TEST_F(Forms, ClicksReachOnlyEnabledVisibleUncoveredControls)
+{
+    int under = 0, cover = 0;
+    Label below(form, "below", {0, 0, 600, 600}, "");
+    below.OnClick([&] { ++under; });
+    ClickAtWindowPoint({10, 10});
+    EXPECT_EQ(under, 1);
+
+    below.SetEnabled(false);
+    ClickAtWindowPoint({10, 10});
+    below.Click();
+    EXPECT_EQ(under, 1);
+    below.SetEnabled(true);
+
+    PictureBox panel(form, "panel", {0, 0, 900, 900});  // created later: lies above
+    Label onPanel(panel, "onPanel", {150, 150, 300, 300}, "");
+    onPanel.OnClick([&] { ++cover; });
+    ClickAtWindowPoint({5, 5});
+    EXPECT_EQ(under, 1);  // the panel covers it
+    ClickAtWindowPoint({15, 15});
+    EXPECT_EQ(cover, 1);
+    EXPECT_EQ(onPanel.Widget()->mapTo(form.ContainerWidget(), QPoint(0, 0)), QPoint(10, 10));
+
+    panel.SetVisible(false);
+    EXPECT_TRUE(onPanel.Visible());  // its own flag stays
+    onPanel.Click();
+    EXPECT_EQ(cover, 1);  // hidden with its container
+    ClickAtWindowPoint({15, 15});
+    EXPECT_EQ(under, 2);
+}
+
+TEST_F(Forms, PictureIdentity)
+{
+    QImage image(4, 4, QImage::Format_Mono);
+    image.fill(0);
+    const Picture a(image), b(image);
+    const Picture shared = a;
+    EXPECT_EQ(a, shared);
+    EXPECT_EQ(a.Handle(), shared.Handle());
+    EXPECT_FALSE(a == b);
+    EXPECT_EQ(Picture().Handle(), 0u);
+    PictureBox box(form, "p", {});
+    EXPECT_EQ(box.GetPicture().Handle(), 0u);
+    box.SetPicture(a);
+    EXPECT_EQ(box.GetPicture(), a);
+}
+
+TEST_F(Forms, KeyPressFilterCanDropACharacter)
+{
+    TextBox text(form, "t", {0, 0, 1500, 300}, "");
+    text.OnKeyPress([](int& key) {
+        if (key == ',') key = 0;
+    });
+    QWidget* edit = text.Widget()->findChild<QWidget*>();
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClicks(edit, QStringLiteral("a,b"));
+    EXPECT_EQ(text.Text(), "ab");
+}
+
+}  // namespace
+}  // namespace forms

@@ -1,0 +1,163 @@
+// The window as the program starts it: design values, start-up steps and the sheet's geometry.
+
+#include "support/window_fixture.h"
+
+#include "sheet/state_colours.h"
+#include "sheet/tokens.h"
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace strumwell::testing {
+namespace {
+
+namespace c = colours;
+
+class StartState : public WindowTest {};
+
+TEST_F(StartState, EmptyOnePageSheetInCrotchetEntry)
+{
+    for (int k = 1; k <= 32; ++k) {
+        SCOPED_TRACE(k);
+        const PictureBox& cell = w().sheet.imgRest[k];
+        if (k % 2 == 1) {
+            EXPECT_EQ(cell.ToolTipText(), "Rest 1");
+            EXPECT_EQ(cell.GetPicture(), w().symbols.pictureCrotchetRest.GetPicture());
+            EXPECT_TRUE(cell.Enabled());
+        } else {
+            EXPECT_EQ(cell.ToolTipText(), "");
+            EXPECT_EQ(cell.GetPicture(), w().symbols.pctBlank.GetPicture());
+            EXPECT_FALSE(cell.Enabled());
+        }
+        EXPECT_EQ(w().sheet.imgNoteRhythm[k].GetPicture(), w().symbols.pctEmpty.GetPicture());
+        EXPECT_EQ(w().sheet.imgChordName[k].GetPicture(), w().symbols.pctEmpty.GetPicture());
+        EXPECT_EQ(w().sheet.lblChordNameCheck[k].Caption(), "");
+    }
+    EXPECT_FALSE(w().tabs.Picture3.Visible());
+    EXPECT_EQ(w().tabs.lblCurrentPage.Caption(), "1");
+    EXPECT_EQ(w().tabs.lblTotalPages.Caption(), "1");
+    EXPECT_EQ(w().sheet.imgBarline[3].GetPicture(), w().symbols.pctBarlineRepeat.GetPicture());
+    EXPECT_EQ(w().sheet.txtTitle.Text(), "");
+    EXPECT_EQ(w().sheet.txtAuthor.Text(), "");
+    EXPECT_EQ(w().sheet.txtLyrics.Text(), "");
+}
+
+TEST_F(StartState, StartUpSelectsRestCrotchetAndStopsTheClock)
+{
+    Start("");  // look at the loads start-up itself makes
+    EXPECT_EQ(w().palette.lblRest.BackColor(), c::kSelected);
+    EXPECT_EQ(w().palette.imgClickedChord.ToolTipText(), "Rest 1");
+    EXPECT_EQ(w().palette.imgClickedChord.GetPicture(), w().symbols.pictureCrotchetRest.GetPicture());
+    EXPECT_EQ(w().noteLength.lblCrotchet.BackColor(), c::kActive);
+    EXPECT_EQ(w().noteLength.lblQuaver.BackColor(), c::kIdle);
+    EXPECT_EQ(w().palette.lblChords.BackColor(), c::kChoice);
+    EXPECT_EQ(w().palette.lblSolos.BackColor(), c::kIdle);
+    EXPECT_EQ(w().palette.lbl7th.BackColor(), c::kSeventhOff);
+    EXPECT_FALSE(w().Timer1.Enabled());
+    EXPECT_EQ(w().NoteLength, 1400);
+    EXPECT_EQ(w().PlayPosition, 1);
+}
+
+TEST_F(StartState, StartUpLoadsTheRestClip)
+{
+    window.reset();
+    flash = std::make_unique<platform::RecordingFlash>();
+    services.flash = flash.get();
+    window = std::make_unique<Strumwellfrm>(services, "");
+    EXPECT_TRUE(flash->calls.empty());
+    window->Form_Load();
+    ASSERT_EQ(flash->calls.size(), 1u);
+    EXPECT_EQ(flash->calls[0].first, 0);
+    EXPECT_EQ(flash->calls[0].second, kClips + "rest.swf");
+}
+
+TEST_F(StartState, NonNumericStartTempoFallsBackTo1400)
+{
+    window.reset();
+    window = std::make_unique<Strumwellfrm>(services, "");
+    for (const auto& [caption, expected] : std::vector<std::pair<std::string, int>>{
+             {"2100", 2100}, {" 600 ", 600}, {"abc", 1400}, {"", 1400}, {"99999", 1400}, {"-300", -300}}) {
+        window->playState.lblNoteLengthStart.SetCaption(caption);
+        window->Form_Load();
+        EXPECT_EQ(window->NoteLength, expected) << '"' << caption << '"';
+    }
+}
+
+TEST_F(StartState, DesignColoursOfTheSelectors)
+{
+    for (int n = 2; n <= 6; ++n)
+        EXPECT_EQ(w().solo.lblString[static_cast<std::size_t>(n)].BackColor(), forms::kSystemWindowColour);
+    EXPECT_EQ(w().solo.lblString[1].BackColor(), c::kChoice);
+    EXPECT_EQ(w().tabs.lblPage1.BackColor(), c::kActive);
+    EXPECT_FALSE(w().tabs.lblPage1.Enabled());
+    EXPECT_EQ(w().tabs.lblPage2.BackColor(), forms::kSystemWindowColour);
+    EXPECT_EQ(w().tabs.lblPage3.BackColor(), forms::kSystemWindowColour);
+    for (int f = 0; f <= 12; ++f) EXPECT_EQ(w().solo.lblNoteName[f].BackColor(), c::kIdle);
+    EXPECT_EQ(w().transport.cmdPlay.BackColor(), c::kIdle);
+    EXPECT_FALSE(w().transport.cmdStop.Enabled());
+    EXPECT_FALSE(w().transport.chkPause.Enabled());
+    EXPECT_FALSE(w().solo.pctSoloButtons1.Visible());
+    EXPECT_FALSE(w().solo.pctSoloButtons2.Visible());
+}
+
+TEST_F(StartState, CellsLineUpWithTheBarlines)
+{
+    const auto right = [](const forms::Control& c) { return c.Left() + c.Width(); };
+    EXPECT_EQ(right(w().sheet.imgRest[8]), 3015);
+    EXPECT_EQ(w().sheet.imgBarline[0].Left(), 3000);
+    EXPECT_EQ(right(w().sheet.imgBarline[0]), 3240);
+    EXPECT_EQ(w().sheet.imgRest[9].Left(), 3240);
+    EXPECT_EQ(w().sheet.imgRest[17].Left(), 5400);
+    EXPECT_EQ(w().sheet.imgRest[25].Left(), 7560);
+    EXPECT_EQ(w().sheet.imgRest[32].Left(), 9240);
+    EXPECT_EQ(w().sheet.imgBarline[3].Left(), 9480);
+    for (int k = 1; k <= 32; ++k) {
+        EXPECT_EQ(w().sheet.imgChordName[k].Left(), w().sheet.imgRest[k].Left());
+        EXPECT_EQ(w().sheet.imgNoteRhythm[k].Left(), w().sheet.imgRest[k].Left());
+    }
+    // On screen, in pixels: the cells of a bar abut and the barline fills the gap.
+    EXPECT_EQ(w().sheet.imgRest[9].Widget()->x(), w().sheet.imgBarline[0].Widget()->x() + 16);
+}
+
+TEST_F(StartState, TabClefCannotBeClicked)
+{
+    int clicks = 0;
+    w().sheet.imgRest[0].OnClick([&] { ++clicks; });
+    ClickAt(w().sheet.imgRest[0]);
+    w().sheet.imgRest[0].Click();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(w().sheet.imgRest[0].ToolTipText(), "Tab");
+}
+
+TEST_F(StartState, MenusInOrder)
+{
+    std::vector<std::string> seen;
+    for (const forms::Menu& m : w().Menus()) {
+        std::string line = m.Caption() + ":";
+        for (const MenuItem& item : m.Items()) line += " [" + item.Caption() + "]";
+        seen.push_back(line);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "File: [Open] [Print] [Save]",
+                        "Number of pages: [1 page (4 bars)] [2 pages (8 bars)] [3 pages (12 bars)]",
+                        "Options: [Clear Page] [__________] [Visit Website]"}));
+    EXPECT_EQ(w().Caption(), "Fretlane Strumwell");
+}
+
+TEST_F(StartState, HiddenStateLabelsHoldTheirDesignCaptions)
+{
+    EXPECT_EQ(w().playState.lblConstant.Caption(), "1");
+    EXPECT_EQ(w().playState.lblPauseOn.Caption(), "0");
+    EXPECT_EQ(w().playState.lblPauseBar.Caption(), "1");
+    EXPECT_EQ(w().playState.lblResetPlay.Caption(), "");
+    EXPECT_EQ(w().playState.lblCurrentNoteValue.Caption(), "1");
+    EXPECT_EQ(w().playState.lblNoteLengthStart.Caption(), "1400");
+    EXPECT_EQ(w().playState.Check1.Caption(), "PLAY");
+    for (int i = 0; i <= 96; ++i) EXPECT_EQ(w().songFiles.Text1[i].Text(), "Text1");
+    EXPECT_FALSE(w().songFiles.pctUpdate.Visible());
+    EXPECT_EQ(w().songFiles.pctUpdate.Height(), 15);
+}
+
+}  // namespace
+}  // namespace strumwell::testing
