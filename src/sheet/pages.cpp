@@ -2,6 +2,9 @@
 
 namespace strumwell {
 
+void Strumwellfrm::StoreVisiblePage(int) {}
+void Strumwellfrm::ShowStoredPage(int) {}
+void Strumwellfrm::ClearPageStore(int) {}
 void Strumwellfrm::lblPage1_Click() {}
 void Strumwellfrm::lblPage2_Click() {}
 void Strumwellfrm::lblPage3_Click() {}

@@ -8,11 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/forms/forms.h"
 #include "platform/forms/timer.h"
 #include "platform/services.h"
+#include "sheet/page_rows.h"
 
 namespace platform {
 class FlashControl;
@@ -170,6 +172,14 @@ public:
         target.SetPicture(reference.GetPicture());
     }
 
+    // ---- rows of a page (sheet/chord_name_row.cpp) ----
+    // The rows of the visible page, and of the stores of pages 2 and 3 (page = 1, 2, 3).
+    RowBinding VisibleRows();
+    RowBinding StoreRows(int page);
+    // The chord-name rule over the 32 cells of one page. `betweenPasses`, when given, runs after the
+    // pictures are set from the tokens and before the effective chords are derived.
+    void DeriveChordNameRow(const RowBinding& rows, const std::function<void()>& betweenPasses = {});
+
     // ---- cell entry (sheet/cell_entry.cpp) ----
     void imgRest_Click(int Index);
 
@@ -198,6 +208,9 @@ public:
     void lblNoteName_Click(int Index);
 
     // ---- page stores, tabs, page count (sheet/pages.cpp, sheet/page_count.cpp) ----
+    void StoreVisiblePage(int page);
+    void ShowStoredPage(int page);
+    void ClearPageStore(int page);
     void lblPage1_Click();
     void lblPage2_Click();
     void lblPage3_Click();
