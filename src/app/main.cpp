@@ -2,9 +2,11 @@
 // one song path.
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QStringList>
 
 #include "platform/flash/flash_control.h"
+#include "app/first_paint_probe.h"
 #include "sheet/strumwellfrm.h"
 
 #include <memory>
@@ -32,5 +34,6 @@ int main(int argc, char** argv)
     strumwell::Strumwellfrm window(services, JoinedArguments(QApplication::arguments()));
     window.Form_Load();
     window.Show();
+    strumwell::FirstPaintProbe::InstallIfAsked(window.Window());
     return QApplication::exec();
 }
