@@ -217,12 +217,35 @@ public:
     void numberofpagesone_Click();
     void numberofpagestwo_Click();
     void numberofpagesthree_Click();
+    // Writes an empty page into the rows of a page: odd cells the crotchet rest ("Rest 1"), even
+    // cells blank (""), no chord names, no rhythm marks. The lyrics are not touched.
+    void FillEmptyPage(const RowBinding& rows);
+    // The page tabs with tab `page` as the page on show: yellow and disabled, the others white
+    // (colours) or enabled (enabled states).
+    void ColourTabs(int page);
+    void EnableTabsExcept(int page);
+    // The end barline: the repeat sign at the end of the song's last page, the continue sign
+    // otherwise.
+    void ShowEndBarline(bool lastPage);
+    // Empties the effective-chord captions of the visible page; the next cell entry derives them.
+    void ForgetEffectiveChords();
+    // A tab click up to its end barline: store the page on show, show page `page`, make its tab
+    // the current one.
+    void SwitchToPageByTab(int page);
 
     // ---- clear page, text filters (sheet/clear_page.cpp) ----
     void clearpage_Click();
     void txtTitle_KeyPress(int& KeyAscii);
     void txtAuthor_KeyPress(int& KeyAscii);
     void txtLyrics_KeyPress(int& KeyAscii);
+    // Text for the title, author and lyrics boxes that arrives other than by a key press (paste,
+    // drop, input method) comes in without its commas: a comma would end the field in the song file.
+    static std::string WithoutCommas(const std::string& text);
+    // Switches the chord-name row off or on by chkAddChordName. Nothing calls it.
+    void ToggleChordNames();
+    // Spare procedures that do nothing and that nothing calls.
+    void EmptyFormProcedure();
+    void EmptyFormProcedure2();
 
     // ---- playback (playback/) ----
     void Check1_Click();
