@@ -77,6 +77,9 @@ void Strumwellfrm::ConnectHandlers()
     menu.Save.OnClick([this] { Save_Click(); });
     menu.WebLink.OnClick([this] { WebLink_Click(); });
     menu.Print.OnClick([this] { Print_Click(); });
+    sheet.txtTitle.SetInsertFilter(&Strumwellfrm::WithoutCommas);
+    sheet.txtAuthor.SetInsertFilter(&Strumwellfrm::WithoutCommas);
+    sheet.txtLyrics.SetInsertFilter(&Strumwellfrm::WithoutCommas);
 }
 
 }  // namespace strumwell

@@ -250,7 +250,11 @@ private:
 };
 
 // The editing widget inside a text box: key presses pass the box's KeyPress filter first, and text
-// that arrives any other way passes its insert filter.
+// that arrives any other way passes its insert filter. Every way in is covered: typed characters,
+// keys that carry text the KeyPress filter does not see (Alt or AltGr held, several characters in
+// one key event), Ctrl+V and Shift+Insert, the context menu's Paste, the middle-button paste of
+// the selection, drops and input methods. A box holds one line: of text with line breaks only the
+// first line comes in, as with a single-line edit box (the texts are saved one a line).
 class LineEdit : public QLineEdit {
 public:
     explicit LineEdit(QWidget* parent) : QLineEdit(parent) { setFrame(true); }
@@ -261,9 +265,15 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override
     {
+        if (e == QKeySequence::Paste) {
+            PasteFiltered();
+            e->accept();
+            return;
+        }
         const QString text = e->text();
-        if (keyPress_ && text.size() == 1 && text.at(0).unicode() >= 32 &&
-            !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const bool typed = text.size() == 1 && text.at(0).unicode() >= 32 &&
+                           !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (keyPress_ && typed) {
             int key = text.at(0).unicode();
             keyPress_(key);
             if (key == 0) {
@@ -275,19 +285,26 @@ protected:
                 e->accept();
                 return;
             }
-        }
-        if (insertFilter_ && e == QKeySequence::Paste) {
-            PasteFiltered();
-            e->accept();
-            return;
+        } else if (!text.isEmpty()) {
+            // The line edit inserts such text too (AltGr on some layouts arrives as Ctrl+Alt).
+            const QString filtered = Filter(text);
+            if (filtered != text) {
+                QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
+                               e->nativeVirtualKey(), e->nativeModifiers(), filtered,
+                               e->isAutoRepeat(), static_cast<quint16>(e->count()));
+                QLineEdit::keyPressEvent(&copy);
+                e->setAccepted(copy.isAccepted());
+                return;
+            }
         }
         QLineEdit::keyPressEvent(e);
     }
 
     void mouseReleaseEvent(QMouseEvent* e) override
     {
-        // X11's middle-button paste of the selection.
-        if (insertFilter_ && e->button() == Qt::MiddleButton) {
+        // The middle-button paste of the selection, where the desktop has one.
+        if (e->button() == Qt::MiddleButton && !isReadOnly() &&
+            QApplication::clipboard()->supportsSelection()) {
             setCursorPosition(cursorPositionAt(e->position().toPoint()));
             insert(Filter(QApplication::clipboard()->text(QClipboard::Selection)));
             e->accept();
@@ -298,18 +315,29 @@ protected:
 
     void dropEvent(QDropEvent* e) override
     {
-        if (!insertFilter_) return QLineEdit::dropEvent(e);
+        // The line edit places the drop (and removes the source of a move inside the box); it is
+        // only handed the filtered text.
         const QMimeData* mime = e->mimeData();
-        if (mime && mime->hasText()) {
-            setCursorPosition(cursorPositionAt(e->position().toPoint()));
-            insert(Filter(mime->text()));
+        if (!mime || !mime->hasText()) return QLineEdit::dropEvent(e);
+        const QString filtered = Filter(mime->text());
+        if (filtered == mime->text()) return QLineEdit::dropEvent(e);
+        QMimeData filteredMime;
+        filteredMime.setText(filtered);
+        QDropEvent copy(e->position(), e->possibleActions(), &filteredMime, e->buttons(),
+                        e->modifiers());
+        copy.setDropAction(e->dropAction());
+        QLineEdit::dropEvent(&copy);
+        if (copy.isAccepted()) {
+            e->setDropAction(copy.dropAction());
+            e->accept();
+        } else {
+            e->ignore();
         }
-        e->acceptProposedAction();
     }
 
     void inputMethodEvent(QInputMethodEvent* e) override
     {
-        if (insertFilter_ && !e->commitString().isEmpty()) {
+        if (!e->commitString().isEmpty()) {
             const QString filtered = Filter(e->commitString());
             if (filtered != e->commitString()) {
                 QInputMethodEvent copy(e->preeditString(), e->attributes());
@@ -323,14 +351,16 @@ protected:
 
     void contextMenuEvent(QContextMenuEvent* e) override
     {
-        // The standard menu's Paste goes through paste(), which is not virtual: route it here.
+        // The standard menu's Paste calls paste(), which is not virtual: route it here. The action
+        // is known by its object name where Qt sets one, else by its caption.
         QMenu* menu = createStandardContextMenu();
-        if (insertFilter_) {
-            for (QAction* action : menu->actions()) {
-                if (action->objectName() == QStringLiteral("edit-paste")) {
-                    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-                    QObject::connect(action, &QAction::triggered, this, [this] { PasteFiltered(); });
-                }
+        const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
+        for (QAction* action : menu->actions()) {
+            const QString caption = action->text();
+            if (action->objectName() == QStringLiteral("edit-paste") || caption == paste ||
+                caption.startsWith(paste + QLatin1Char('\t'))) {
+                QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+                QObject::connect(action, &QAction::triggered, this, [this] { PasteFiltered(); });
             }
         }
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -340,14 +370,20 @@ protected:
 public:
     void PasteFiltered()
     {
+        if (isReadOnly()) return;
         insert(Filter(QApplication::clipboard()->text()));
     }
 
 private:
     QString Filter(const QString& text) const
     {
-        if (!insertFilter_) return text;
-        return QString::fromStdString(insertFilter_(text.toStdString()));
+        qsizetype end = 0;
+        while (end < text.size() && text.at(end) != QLatin1Char('\n') &&
+               text.at(end) != QLatin1Char('\r'))
+            ++end;
+        const QString line = text.left(end);
+        if (!insertFilter_) return line;
+        return QString::fromStdString(insertFilter_(line.toStdString()));
     }
 };
 
