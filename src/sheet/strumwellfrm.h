@@ -257,8 +257,22 @@ public:
     void lblSlower_Click();
 
     // ---- renderer (render/) ----
+    // A loaded song's tokens in Text1 and its page count in lblTotalPages become the sheet: page 1
+    // on the visible page, pages 2 and 3 in their stores. Runs twice per load: resetting its own
+    // box at the end runs it again, nested, on the same inputs.
     void chkOpen_Click();
+    // A first-edition song (one token per beat in Text1(1), (3), ..., (31)) becomes a one-page sheet.
     void CheckOpenVersion2_Click();
+    // Every page (visible page and stores 1..3) becomes the empty page.
+    void ResetSheet();
+    // Tab box, tabs, end barline and current page by the page count.
+    void ShowPageTabs();
+    // The rows a render draws page `page` (1..3) into: page 1 the visible page, else its store.
+    RowBinding RenderedRows(int page);
+    // Cell pictures and tokens of page `page` from its 32 load-buffer elements.
+    void DrawPageCells(int page);
+    // The rhythm row of a page from its tokens, beat by beat; expects the row empty on entry.
+    void DeriveRhythmRow(const RowBinding& rows);
 
     // ---- song files and desktop (songfile/) ----
     void Open_Click();
