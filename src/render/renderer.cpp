@@ -13,16 +13,17 @@ const std::string kOnePage = "1", kTwoPages = "2", kThreePages = "3";
 // run draws the same sheet again from the same inputs and then finds the box at 0 already.
 void Strumwellfrm::chkOpen_Click()
 {
-    ResetSheet();
-    ShowPageTabs();
-    // Page 2 is drawn whatever the page count, so that raising the count later shows it.
-    for (int page = 1; page <= 3; ++page) {
-        if (page == 3 && tabs.lblTotalPages.Caption() != kThreePages) break;
+    const auto drawPage = [this](int page) {
         const RowBinding rows = RenderedRows(page);
         DrawPageCells(page);
         DeriveRhythmRow(rows);
         DeriveChordNameRow(rows);
-    }
+    };
+    ResetSheet();
+    ShowPageTabs();
+    drawPage(1);
+    drawPage(2);  // whatever the page count, so that raising the count later shows it
+    if (tabs.lblTotalPages.Caption() == kThreePages) drawPage(3);
     songFiles.chkOpen.SetValue(0);
 }
 
