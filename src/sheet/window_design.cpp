@@ -201,6 +201,7 @@ void Strumwellfrm::BuildWindowDesign()
     sheet.imgBarline.Reserve(0, 3);
     PictureBox clef(f, "imgRest", {600, 5400, 495, 1335});
     clef.SetPicture(Picture(art::TabClef()));
+    clef.SetBackColor(forms::kSystemWindowColour);
     clef.SetToolTipText("Tab");
     clef.SetEnabled(false);
     sheet.imgRest.Add(clef);

@@ -132,5 +132,54 @@ TEST_F(Forms, KeyPressFilterCanDropACharacter)
     EXPECT_EQ(text.Text(), "ab");
 }
 
+
+TEST_F(Forms, DisabledChildSwallowsTheClickInsteadOfItsContainer)
+{
+    int boxClicks = 0, labelClicks = 0;
+    PictureBox box(form, "box", {0, 0, 1500, 1500});
+    box.OnClick([&] { ++boxClicks; });
+    Label inside(box, "inside", {0, 0, 600, 600}, "");
+    inside.OnClick([&] { ++labelClicks; });
+    inside.SetEnabled(false);
+    ClickAtWindowPoint({10, 10});
+    EXPECT_EQ(labelClicks, 0);
+    EXPECT_EQ(boxClicks, 0);
+    ClickAtWindowPoint({80, 80});  // the box itself, beside the label
+    EXPECT_EQ(boxClicks, 1);
+}
+
+TEST_F(Forms, DoubleClickIsOneClick)
+{
+    int clicks = 0;
+    Label label(form, "l", {0, 0, 600, 600}, "");
+    label.OnClick([&] { ++clicks; });
+    // A double-click arrives as a click followed by the double-click's own press and release.
+    QTest::mouseClick(label.Widget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseDClick(label.Widget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Forms, TextBoxEditFollowsItsSize)
+{
+    TextBox text(form, "t", {0, 0, 1500, 300}, "");
+    text.SetWidth(600);
+    QWidget* edit = text.Widget()->findChild<QWidget*>();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->width(), 40);
+}
+
+TEST_F(Forms, ButtonsAnswerTheKeyboard)
+{
+    int clicks = 0;
+    CommandButton button(form, "b", {0, 0, 1200, 600}, "PLAY");
+    button.OnClick([&] { ++clicks; });
+    CheckBox pause(form, "c", {0, 600, 1200, 600}, "PAUSE", CheckBox::Style::Graphical);
+    QTest::keyClick(button.Widget(), Qt::Key_Space);
+    QTest::keyClick(pause.Widget(), Qt::Key_Space);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(pause.Value(), 1);
+    EXPECT_EQ(button.Widget()->focusPolicy(), Qt::StrongFocus);
+}
+
 }  // namespace
 }  // namespace forms

@@ -96,11 +96,7 @@ public:
         ApplyGeometry();
     }
 
-    void ApplyGeometry()
-    {
-        setGeometry(TwipsToPixels(geometry_.left), TwipsToPixels(geometry_.top),
-                    TwipsToPixels(geometry_.width), TwipsToPixels(geometry_.height));
-    }
+    void ApplyGeometry();
 
     void SetOwnFont(const Font& font)
     {
@@ -179,11 +175,43 @@ protected:
 
     void mousePressEvent(QMouseEvent* e) override
     {
-        if (e->button() == Qt::LeftButton) {
+        // A press that Qt hands up from a disabled child is that child's, and is ignored.
+        QWidget* child = childAt(e->position().toPoint());
+        if (e->button() == Qt::LeftButton && (!child || child == this)) {
             pressed_ = true;
             update();
         }
         e->accept();
+    }
+
+    // The second press of a double-click is no click of its own.
+    void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const bool button = kind_ == Kind::CommandButton ||
+                            (kind_ == Kind::CheckBox && checkStyle_ == CheckBox::Style::Graphical);
+        if (button && !e->isAutoRepeat() &&
+            (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+            if (kind_ == Kind::CheckBox)
+                SetValue(value_ == 0 ? 1 : 0);
+            else
+                RunClick();
+            e->accept();
+            return;
+        }
+        QWidget::keyPressEvent(e);
+    }
+
+    void focusInEvent(QFocusEvent* e) override
+    {
+        update();
+        QWidget::focusInEvent(e);
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        update();
+        QWidget::focusOutEvent(e);
     }
 
     void mouseReleaseEvent(QMouseEvent* e) override
@@ -228,6 +256,10 @@ private:
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
         p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
         p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, ToQString(caption_));
+        if (hasFocus()) {
+            p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+            p.drawRect(r.adjusted(4, 4, -5, -5));
+        }
     }
 
     void PaintCheck(QPainter& p)
@@ -386,6 +418,13 @@ private:
         return QString::fromStdString(insertFilter_(line.toStdString()));
     }
 };
+
+void ControlWidget::ApplyGeometry()
+{
+    setGeometry(TwipsToPixels(geometry_.left), TwipsToPixels(geometry_.top),
+                TwipsToPixels(geometry_.width), TwipsToPixels(geometry_.height));
+    if (edit_) edit_->setGeometry(0, 0, width(), height());
+}
 
 }  // namespace detail
 
@@ -548,6 +587,7 @@ CheckBox::CheckBox(const Container& parent, const std::string& name, Geometry g,
     w_ = Make(parent, Kind::CheckBox, name, g);
     w_->caption_ = caption;
     w_->checkStyle_ = style;
+    if (style == Style::Graphical) w_->setFocusPolicy(Qt::StrongFocus);
 }
 int CheckBox::Value() const { return w_->value_; }
 void CheckBox::SetValue(int value) { w_->SetValue(value); }
@@ -565,6 +605,7 @@ CommandButton::CommandButton(const Container& parent, const std::string& name, G
 {
     w_ = Make(parent, Kind::CommandButton, name, g);
     w_->caption_ = caption;
+    w_->setFocusPolicy(Qt::StrongFocus);
 }
 const std::string& CommandButton::Caption() const { return w_->caption_; }
 void CommandButton::SetCaption(const std::string& caption)
@@ -603,6 +644,7 @@ Form::Form(const std::string& caption, int clientWidth, int clientHeight)
     : width_(clientWidth), height_(clientHeight)
 {
     window_ = new QMainWindow;
+    QObject::connect(window_, &QObject::destroyed, [this] { window_ = nullptr; });
     window_->setWindowTitle(ToQString(caption));
     client_ = new QWidget(window_);
     client_->setObjectName(QStringLiteral("client"));

@@ -21,8 +21,8 @@
 
 class QImage;
 class QWidget;
-class QMainWindow;
 class QAction;
+class QMainWindow;
 class QMenu;
 
 namespace forms {
