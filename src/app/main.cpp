@@ -6,6 +6,10 @@
 #include <QStringList>
 
 #include "platform/flash/flash_control.h"
+#include "platform/comdlg/common_dialog.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/file_registry.h"
+#include "platform/shell/shell.h"
 #include "app/first_paint_probe.h"
 #include "sheet/strumwellfrm.h"
 
@@ -31,6 +35,17 @@ int main(int argc, char** argv)
     SilentFlash flash;
     platform::Services services;
     services.flash = &flash;
+    platform::FileDialog saveDialog, openDialog;
+    platform::WarningBox messageBox;
+    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
+    platform::DesktopShell shell;
+    platform::SystemKernel kernel;
+    services.saveDialog = &saveDialog;
+    services.openDialog = &openDialog;
+    services.messageBox = &messageBox;
+    services.registry = &registry;
+    services.shell = &shell;
+    services.kernel = &kernel;
     strumwell::Strumwellfrm window(services, JoinedArguments(QApplication::arguments()));
     window.Form_Load();
     window.Show();

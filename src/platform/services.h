@@ -5,9 +5,22 @@
 namespace platform {
 
 class FlashControl;
+class CommonDialog;
+class MessageBox;
+class Registry;
+class Shell;
+class Kernel;
 
 struct Services {
     FlashControl* flash = nullptr;
+    // Song files and desktop. None given: no dialog answers, no message shows, nothing is
+    // registered or opened, and Sleep returns at once.
+    CommonDialog* saveDialog = nullptr;  // the save dialog, CommonDialog2
+    CommonDialog* openDialog = nullptr;  // the open dialog, CommonDialog3
+    MessageBox* messageBox = nullptr;
+    Registry* registry = nullptr;
+    Shell* shell = nullptr;
+    Kernel* kernel = nullptr;
 };
 
 }  // namespace platform

@@ -283,6 +283,9 @@ public:
     void WebLink_Click();
     // Registers the song file type with the desktop at every start (songfile/file_association.cpp).
     void RegisterSongFileType();
+    // The save dialog and the open dialog; without dialog services, ones that answer "".
+    platform::CommonDialog& CommonDialog2();
+    platform::CommonDialog& CommonDialog3();
 
     // ---- printing (printing/) ----
     void Print_Click();

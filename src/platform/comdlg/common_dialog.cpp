@@ -1,0 +1,81 @@
+#include "platform/comdlg/common_dialog.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace platform {
+namespace {
+
+QStringList QtFilters(const std::string& filter)
+{
+    QStringList out;
+    for (const std::string& f : NameFilters(filter)) out << QString::fromStdString(f);
+    return out;
+}
+
+// The extension of the first pattern, "swl" for "*.swl".
+QString DefaultSuffix(const std::string& filter)
+{
+    const auto bar = filter.find('|');
+    if (bar == std::string::npos) return {};
+    const std::string pattern = filter.substr(bar + 1, filter.find_first_of(";|", bar + 1) - bar - 1);
+    const auto dot = pattern.rfind('.');
+    if (dot == std::string::npos || pattern.find('*', dot) != std::string::npos) return {};
+    return QString::fromStdString(pattern.substr(dot + 1));
+}
+
+std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, std::string& folder)
+{
+    QFileDialog dialog(QApplication::activeWindow(), mode == QFileDialog::AcceptOpen
+                                                         ? QStringLiteral("Open")
+                                                         : QStringLiteral("Save"));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilters(QtFilters(filter));
+    if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
+    if (mode == QFileDialog::AcceptSave) dialog.setDefaultSuffix(DefaultSuffix(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    const QString chosen = dialog.selectedFiles().constFirst();
+    folder = QFileInfo(chosen).absolutePath().toStdString();
+    return chosen.toStdString();
+}
+
+}  // namespace
+
+std::vector<std::string> NameFilters(const std::string& filter)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= filter.size()) {
+        const auto bar = filter.find('|', start);
+        parts.push_back(filter.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        std::string patterns = parts[i + 1];
+        for (char& c : patterns)
+            if (c == ';') c = ' ';
+        const std::string shown = "(" + patterns + ")";
+        const std::string& description = parts[i];
+        out.push_back(description.find(shown) != std::string::npos ? description
+                                                                      : description + " " + shown);
+    }
+    return out;
+}
+
+void FileDialog::ShowOpen() { FileName = Run(QFileDialog::AcceptOpen, Filter, folder_); }
+void FileDialog::ShowSave() { FileName = Run(QFileDialog::AcceptSave, Filter, folder_); }
+
+void WarningBox::Show(const std::string& text)
+{
+    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
+                         QString::fromStdString(text));
+}
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+#pragma once
+// The file dialogs the program asks for a song file name, and its message box.
+//
+// CommonDialog: the program sets Filter ("Description|pattern", pairs joined by "|"), calls
+// ShowOpen or ShowSave, which return when the modal dialog closes, and then reads FileName: the
+// chosen path, or "" when the user cancelled. Each dialog object keeps its FileName between uses.
+//
+// MessageBox: a modal notice with one OK button.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class CommonDialog {
+public:
+    virtual ~CommonDialog() = default;
+    virtual void ShowOpen() = 0;
+    virtual void ShowSave() = 0;
+
+    std::string Filter;
+    std::string FileName;
+};
+
+// Over the desktop's file dialog. The save side adds the filter's extension to a name typed
+// without one and asks before it replaces a file.
+class FileDialog final : public CommonDialog {
+public:
+    void ShowOpen() override;
+    void ShowSave() override;
+
+private:
+    std::string folder_;  // where the last chosen file lies: the next dialog starts there
+};
+
+// Test double: each Show takes the next scripted answer ("" = cancelled) and remembers the
+// filter it was shown with.
+class ScriptedDialog final : public CommonDialog {
+public:
+    void ShowOpen() override { Answer("open"); }
+    void ShowSave() override { Answer("save"); }
+    std::deque<std::string> answers;
+    struct Shown {
+        std::string kind, filter;
+    };
+    std::vector<Shown> shown;
+
+private:
+    void Answer(const char* kind)
+    {
+        shown.push_back({kind, Filter});
+        FileName = answers.empty() ? std::string() : answers.front();
+        if (!answers.empty()) answers.pop_front();
+    }
+};
+
+// The Qt name filters of a "Description|pattern|..." filter: "Strumwell (*.swl)".
+std::vector<std::string> NameFilters(const std::string& filter);
+
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    virtual void Show(const std::string& text) = 0;
+};
+
+// A warning box over the active window, titled with the program's name.
+class WarningBox final : public MessageBox {
+public:
+    void Show(const std::string& text) override;
+};
+
+// Test double: remembers the texts and shows nothing.
+class RecordingMessageBox final : public MessageBox {
+public:
+    void Show(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+}  // namespace platform

@@ -1,0 +1,347 @@
+#include "platform/registry/xdg_mirror.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <system_error>
+#include <unistd.h>
+
+#include "platform/drive/drive_mapping.h"
+#include "platform/kernel/code_page.h"
+#include "platform/registry/registry.h"
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FolderFromEnvironment(const char* variable, const char* fallbackUnderHome)
+{
+    const char* value = std::getenv(variable);
+    if (value && *value && fs::path(value).is_absolute()) return fs::path(value);
+    const char* home = std::getenv("HOME");
+    return fs::path(home && *home ? home : "/") / fallbackUnderHome;
+}
+
+}  // namespace
+
+XdgFolders XdgFolders::FromEnvironment()
+{
+    return {FolderFromEnvironment("XDG_CONFIG_HOME", ".config"),
+            FolderFromEnvironment("XDG_DATA_HOME", ".local/share")};
+}
+
+void StartToolDetached(const std::string& program, const std::vector<std::string>& arguments)
+{
+    const QString found = QStandardPaths::findExecutable(QString::fromStdString(program));
+    if (found.isEmpty()) return;
+    QStringList args;
+    for (const std::string& a : arguments) args << QString::fromStdString(a);
+    QProcess::startDetached(found, args);
+}
+
+namespace registry {
+namespace {
+
+// The text of a key's default value, NUL and code page undone; "" when it has none.
+std::string DefaultText(const Tree& tree, const std::string& path)
+{
+    const Key* key = tree.Find(path);
+    if (!key) return {};
+    for (const Value& v : key->values) {
+        if (!v.name.empty() || v.type != REG_SZ) continue;
+        std::string data = v.data;
+        if (const auto nul = data.find('\0'); nul != std::string::npos) data.resize(nul);
+        return FromAnsiCodePage(data);
+    }
+    return {};
+}
+
+std::string Sanitised(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        out += std::isalnum(u) || c == '+' || c == '.' || c == '_' ? static_cast<char>(std::tolower(u)) : '-';
+    }
+    return out.empty() ? std::string("unnamed") : out;
+}
+
+std::string XmlEscaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// A desktop entry's string value: backslashes doubled, line breaks escaped.
+std::string EntryValue(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
+}
+
+// One argument of an Exec line, always quoted, with the characters that quoting keeps escaped
+// and "%" doubled for the field-code rule.
+std::string ExecArgument(const std::string& arg)
+{
+    std::string out = "\"";
+    for (const char c : arg) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        if (c == '%') out += '%';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string NativePath(const std::string& path)
+{
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+        return ResolveWindowsPath(path).string();
+    std::string out = path;
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+}
+
+std::string Trimmed(std::string text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The icon file of a DefaultIcon value: quotes and an icon index (",0") dropped.
+fs::path IconFile(std::string value)
+{
+    value = Trimmed(value);
+    if (const auto comma = value.rfind(','); comma != std::string::npos &&
+        value.find_first_not_of("-0123456789", comma + 1) == std::string::npos && comma + 1 < value.size())
+        value.resize(comma);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return value.empty() ? fs::path() : fs::path(NativePath(value));
+}
+
+// Every image of the icon file as PNG bytes, by size.
+std::map<std::string, std::string> IconImages(const std::string& iconValue)
+{
+    std::map<std::string, std::string> out;
+    const fs::path file = IconFile(iconValue);
+    if (file.empty()) return out;
+    QImageReader reader(QString::fromStdString(file.string()));
+    for (int i = 0; i < 64; ++i) {
+        const QImage image = reader.read();
+        if (image.isNull()) break;
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (image.save(&buffer, "PNG")) {
+            const std::string size = std::to_string(image.width()) + "x" + std::to_string(image.height());
+            out.emplace(size, std::string(png.constData(), static_cast<std::size_t>(png.size())));
+        }
+        if (!reader.jumpToNextImage()) break;
+    }
+    return out;
+}
+
+std::string ReadWhole(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+std::vector<FileType> FileTypes(const Tree& tree)
+{
+    std::vector<FileType> out;
+    for (const Key& key : tree.Keys()) {
+        if (key.path.size() < 2 || key.path.front() != '.' || key.path.find('\\') != std::string::npos)
+            continue;
+        FileType type;
+        type.extension = FromAnsiCodePage(key.path.substr(1));
+        const std::string typeKey = DefaultText(tree, key.path);
+        if (typeKey.empty()) continue;
+        type.typeName = typeKey;
+        const std::string ansiType = ToAnsiCodePage(typeKey);
+        type.description = DefaultText(tree, ansiType);
+        type.command = DefaultText(tree, ansiType + "\\shell\\open\\command");
+        type.icon = DefaultText(tree, ansiType + "\\DefaultIcon");
+        out.push_back(type);
+    }
+    return out;
+}
+
+std::string BaseName(const FileType& type) { return Sanitised(type.typeName); }
+std::string MimeTypeName(const FileType& type) { return "application/x-" + BaseName(type); }
+std::string IconName(const FileType& type) { return "application-x-" + BaseName(type); }
+
+Command ParseCommand(const std::string& command)
+{
+    const std::string text = Trimmed(command);
+    Command out;
+    std::string program;
+    if (!text.empty() && text.front() == '"') {
+        const auto close = text.find('"', 1);
+        program = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        out.takesFile = close != std::string::npos && text.find("%1", close) != std::string::npos;
+    } else if (const auto placeholder = text.rfind("%1"); placeholder != std::string::npos) {
+        program = text.substr(0, placeholder);
+        if (!program.empty() && program.back() == '"') program.pop_back();
+        program = Trimmed(program);
+        out.takesFile = true;
+    } else {
+        program = text;
+    }
+    out.program = program.empty() ? std::string() : NativePath(program);
+    return out;
+}
+
+std::string MimePackage(const FileType& type, bool withIcon)
+{
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!-- Written by Strumwell from its file-type registration. -->\n"
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "  <mime-type type=\"" + XmlEscaped(MimeTypeName(type)) + "\">\n";
+    if (!type.description.empty()) xml += "    <comment>" + XmlEscaped(type.description) + "</comment>\n";
+    if (withIcon) xml += "    <icon name=\"" + XmlEscaped(IconName(type)) + "\"/>\n";
+    xml += "    <sub-class-of type=\"text/plain\"/>\n"
+           "    <glob pattern=\"*." + XmlEscaped(type.extension) + "\"/>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
+    return xml;
+}
+
+std::string DesktopEntry(const FileType& type, bool withIcon)
+{
+    const Command command = ParseCommand(type.command);
+    if (command.program.empty()) return {};
+    std::string entry = "[Desktop Entry]\n"
+                        "Type=Application\n"
+                        "Name=" + EntryValue(type.typeName) + "\n";
+    if (!type.description.empty()) entry += "Comment=" + EntryValue(type.description) + "\n";
+    entry += "Exec=" + EntryValue(ExecArgument(command.program) + (command.takesFile ? " %f" : "")) + "\n";
+    if (withIcon) entry += "Icon=" + EntryValue(IconName(type)) + "\n";
+    entry += "MimeType=" + EntryValue(MimeTypeName(type)) + ";\n"
+             "Terminal=false\n"
+             "NoDisplay=true\n";
+    return entry;
+}
+
+std::string WithDefaultApplication(const std::string& mimeappsList, const std::string& mimeType,
+                                   const std::string& desktopFile)
+{
+    const std::string group = "[Default Applications]";
+    const std::string line = mimeType + "=" + desktopFile;
+    std::vector<std::string> lines;
+    std::istringstream in(mimeappsList);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+
+    auto groupIt = std::find(lines.begin(), lines.end(), group);
+    if (groupIt == lines.end()) {
+        if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
+        lines.push_back(group);
+        lines.push_back(line);
+    } else {
+        auto it = groupIt + 1;
+        for (; it != lines.end() && !(it->size() > 0 && it->front() == '['); ++it) {
+            if (it->rfind(mimeType + "=", 0) == 0) {
+                *it = line;
+                break;
+            }
+        }
+        if (it == lines.end() || it->front() == '[') lines.insert(groupIt + 1, line);
+    }
+    std::string out;
+    for (const std::string& l : lines) out += l + "\n";
+    return out;
+}
+
+bool WriteIfChanged(const fs::path& path, const std::string& content)
+{
+    std::error_code error;
+    if (fs::exists(path, error) && ReadWhole(path) == content) return false;
+    return WriteFileWhole(path, content);
+}
+
+bool WriteFileWhole(const fs::path& path, const std::string& content)
+{
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    fs::path temporary = path;
+    temporary += ".new" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << content;
+        out.close();
+        if (!out) {
+            fs::remove(temporary, error);
+            return false;
+        }
+    }
+    fs::rename(temporary, path, error);
+    if (error) fs::remove(temporary, error);
+    return !error;
+}
+
+MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool)
+{
+    MirrorReport report;
+    bool mimeChanged = false, entriesChanged = false;
+    auto write = [&](const fs::path& path, const std::string& content) {
+        const bool wrote = WriteIfChanged(path, content);
+        if (wrote) report.written.push_back(path);
+        return wrote;
+    };
+    for (const FileType& type : FileTypes(tree)) {
+        const std::map<std::string, std::string> icons = IconImages(type.icon);
+        for (const auto& [size, png] : icons)
+            write(folders.data / "icons" / "hicolor" / size / "mimetypes" / (IconName(type) + ".png"), png);
+        mimeChanged |= write(folders.data / "mime" / "packages" / (BaseName(type) + ".xml"),
+                             MimePackage(type, !icons.empty()));
+        const std::string entry = DesktopEntry(type, !icons.empty());
+        if (entry.empty()) continue;
+        const std::string desktopFile = BaseName(type) + ".desktop";
+        entriesChanged |= write(folders.data / "applications" / desktopFile, entry);
+        const fs::path mimeapps = folders.config / "mimeapps.list";
+        write(mimeapps, WithDefaultApplication(ReadWhole(mimeapps), MimeTypeName(type), desktopFile));
+    }
+    if (mimeChanged && runTool) runTool("update-mime-database", {(folders.data / "mime").string()});
+    if (entriesChanged && runTool)
+        runTool("update-desktop-database", {(folders.data / "applications").string()});
+    return report;
+}
+
+}  // namespace registry
+}  // namespace platform

@@ -1,0 +1,74 @@
+#pragma once
+// The file registry's file types, mirrored into the desktop's own database so that a file
+// manager shows the type's icon and opens its files with the registered command:
+//   <data>/mime/packages/<name>.xml            shared-mime-info package: glob, description, icon
+//   <data>/icons/hicolor/<W>x<H>/mimetypes/    the type's icon, from the registered icon file
+//   <data>/applications/<name>.desktop         a desktop entry that runs the command with the file
+//   <config>/mimeapps.list                     that entry as the type's default application
+// A file is written only when its content differs; update-mime-database and
+// update-desktop-database run only after their folder changed.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/registry/registry_tree.h"
+
+namespace platform {
+
+struct XdgFolders {
+    std::filesystem::path config;  // $XDG_CONFIG_HOME, default ~/.config
+    std::filesystem::path data;    // $XDG_DATA_HOME, default ~/.local/share
+    static XdgFolders FromEnvironment();
+};
+
+// Runs a desktop tool with its arguments; the real one starts it in the background when it is
+// installed and does not wait.
+using ToolRunner = std::function<void(const std::string& program, const std::vector<std::string>& arguments)>;
+void StartToolDetached(const std::string& program, const std::vector<std::string>& arguments);
+
+namespace registry {
+
+// One file type as the registry holds it (texts in UTF-8): ".swl" -> "Strumwell" -> description,
+// "\shell\open\command" and "\DefaultIcon".
+struct FileType {
+    std::string extension;  // "swl"
+    std::string typeName;   // "Strumwell"
+    std::string description, command, icon;
+};
+std::vector<FileType> FileTypes(const Tree& tree);
+
+// "application/x-strumwell", "application-x-strumwell", "strumwell".
+std::string MimeTypeName(const FileType& type);
+std::string IconName(const FileType& type);
+std::string BaseName(const FileType& type);
+
+// The program and arguments of a registered command, with "%1" standing for the file: unquoted,
+// everything before " %1" is the program (the registry's paths use backslashes; "C:\..." paths
+// go through the drive mapping); a quoted program path also works.
+struct Command {
+    std::string program;
+    bool takesFile = false;
+};
+Command ParseCommand(const std::string& command);
+
+std::string MimePackage(const FileType& type, bool withIcon);
+std::string DesktopEntry(const FileType& type, bool withIcon);
+// `mimeappsList` with the type's default application set, everything else kept.
+std::string WithDefaultApplication(const std::string& mimeappsList, const std::string& mimeType,
+                                   const std::string& desktopFile);
+
+struct MirrorReport {
+    std::vector<std::filesystem::path> written;
+};
+MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool);
+
+// Writes `content` to `path` by way of a temporary file in the same folder, so that the file is
+// either the old or the new one, never half of it; missing folders are made. True when it worked.
+bool WriteFileWhole(const std::filesystem::path& path, const std::string& content);
+// The same, unless the file already holds exactly that; true when it wrote.
+bool WriteIfChanged(const std::filesystem::path& path, const std::string& content);
+
+}  // namespace registry
+}  // namespace platform

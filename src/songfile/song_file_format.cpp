@@ -1,0 +1,156 @@
+#include "songfile/song_file_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "platform/kernel/code_page.h"
+
+namespace strumwell::songfile {
+namespace {
+
+constexpr std::array<std::string_view, 28> kNewerVersionTags{
+    "version 2.6", "version 2.7", "version 2.8", "version 2.9", "version 2.91", "version 2.92",
+    "version 2.93", "version 2.94", "version 3", "version 3.1", "version 3.2", "version 3.3",
+    "version 3.4", "version 3.5", "version 3.6", "version 3.7", "version 3.8", "version 3.9",
+    "version 4", "version 4.1", "version 4.2", "version 4.3", "version 4.4", "version 4.5",
+    "version 4.6", "version 4.7", "version 4.8", "version 4.9"};
+
+std::string_view WithoutBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A finite number in plain decimal or exponent form, an optional sign in front.
+std::optional<double> ToNumber(std::string_view text)
+{
+    text = WithoutBlanks(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return std::nullopt;
+    }
+    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.back())) || text.back() == '.'))
+        return std::nullopt;  // refuses "inf", "nan" and the like
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+class Lines {
+public:
+    void Add(std::string_view text)
+    {
+        out_ += platform::ToAnsiCodePage(text);
+        out_ += "\r\n";
+    }
+    void Repeat(std::string_view text, int times)
+    {
+        for (int i = 0; i < times; ++i) Add(text);
+    }
+    std::string Take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+std::string Lyrics(const std::string& text) { return ":" + text; }
+
+}  // namespace
+
+const std::array<std::string_view, 28>& NewerVersionTags() { return kNewerVersionTags; }
+
+bool IsNewerVersionTag(std::string_view tag)
+{
+    return std::find(kNewerVersionTags.begin(), kNewerVersionTags.end(), tag) != kNewerVersionTags.end();
+}
+
+std::string NoticeLine()
+{
+    return "PLEASE USE THE FRETLANE STRUMWELL (version 2.5) TO VIEW THIS FILE -  " +
+           std::string(kHomePage) + "   also " + std::string(kCompanySite) + "   Thankyou";
+}
+
+std::string NumberForm(long value)
+{
+    const std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+    return (value < 0 ? "-" : " ") + digits + " ";
+}
+
+std::vector<FileValue> ReadValues(std::string_view bytes, std::size_t maxValues)
+{
+    std::vector<FileValue> values;
+    std::size_t pos = 0;
+    int line = 1;
+    bool afterComma = false;
+    while (values.size() < maxValues && (pos < bytes.size() || afterComma)) {
+        while (pos < bytes.size() && bytes[pos] == ' ') ++pos;
+        const std::size_t start = pos;
+        while (pos < bytes.size() && bytes[pos] != ',' && bytes[pos] != '\r' && bytes[pos] != '\n') ++pos;
+        values.push_back({platform::FromAnsiCodePage(bytes.substr(start, pos - start)), line});
+        afterComma = pos < bytes.size() && bytes[pos] == ',';
+        if (afterComma) {
+            ++pos;
+        } else if (pos < bytes.size()) {  // a line end: CR LF, LF or CR alone
+            if (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ++pos;
+            ++pos;
+            ++line;
+        }
+    }
+    return values;
+}
+
+bool IsNumber(std::string_view text) { return ToNumber(text).has_value(); }
+
+std::optional<int> ToTwips(std::string_view text)
+{
+    const std::optional<double> number = ToNumber(text);
+    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) return std::nullopt;
+    const double rounded = std::nearbyint(static_cast<double>(static_cast<float>(*number)));
+    if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(rounded);
+}
+
+std::optional<std::int16_t> ToTempo(std::string_view text)
+{
+    const std::optional<double> number = ToNumber(text);
+    if (!number) return std::nullopt;
+    const double rounded = std::nearbyint(*number);
+    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
+}
+
+std::string SongFileText(const SongSheet& song)
+{
+    Lines lines;
+    lines.Add(song.title);
+    lines.Add(song.author);
+    lines.Add(Lyrics(song.lyrics[0]));
+    lines.Add(NumberForm(song.speedHeight));
+    lines.Add(NumberForm(song.speedTop));
+    lines.Add(NumberForm(song.noteLength));
+    lines.Add(song.pageCount);
+    lines.Add(kSpare);
+    lines.Add(kTag25);
+    lines.Add(NoticeLine());
+    for (const std::string& token : song.tokens[0]) lines.Add(token);
+    lines.Add(Lyrics(song.lyrics[1]));
+    lines.Add(Lyrics(song.lyrics[2]));
+    lines.Repeat(kSpare, 5);
+    lines.Add("50");
+    for (const std::string& token : song.tokens[1]) lines.Add(token);
+    lines.Add(NoticeLine());
+    lines.Repeat(kSpare, 6);
+    lines.Add("90");
+    for (const std::string& token : song.tokens[2]) lines.Add(token);
+    return lines.Take();
+}
+
+}  // namespace strumwell::songfile
