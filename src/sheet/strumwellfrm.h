@@ -182,6 +182,13 @@ public:
 
     // ---- cell entry (sheet/cell_entry.cpp) ----
     void imgRest_Click(int Index);
+    // The rhythm rules around cell I after the pick was placed there: the marks of I and of its
+    // beat partner, judged by the partner's mark alone (never by its token).
+    void UpdateRhythmAroundCell(int I);
+    bool CellHasMark(int k, const PictureBox& mark) const;
+    void SetCellMark(int k, const PictureBox& mark);
+    // The partner becomes a quaver rest (its mark stays as it is: empty).
+    void MakeQuaverRest(int k);
 
     // ---- chord palette, 7th, REST (sheet/palette.cpp) ----
     void lblA_Click();
@@ -196,6 +203,18 @@ public:
     void lblG_Click();
     void lbl7th_Click();
     void lblRest_Click();
+    // One chord label of the palette, as its click handler and the 7th toggle see it.
+    struct ChordLabel;
+    void ChordLabel_Click(const ChordLabel& chord);
+    // Picks the plain or the 7th chord of a label by the toggle: token, then picture.
+    void PickChord(const ChordLabel& chord, bool seventh);
+    // The eleven palette labels: `selected` red, every other one its resting colour.
+    void SelectPaletteLabel(const Label* selected);
+    // The rest of the note-length mode on show becomes the pick ("Rest 1" or "Rest 1/2").
+    void PickRestOfNoteLength();
+    // LoadMovie on layer 0 with a clip of the clip folder ("rest.swf", "A7.swf", ...).
+    void LoadClip(const std::string& clipName);
+    bool PickIs(const PictureBox& reference) const;
 
     // ---- note-length entry (sheet/note_length.cpp) ----
     void lblCrotchet_Click();
@@ -206,6 +225,10 @@ public:
     void lblSolos_Click();
     void lblString_Click(int n);  // lblString1_Click .. lblString6_Click
     void lblNoteName_Click(int Index);
+    // The clip of string n at fret f: "1stStringF#.swf", "2ndStringTopB.swf".
+    static std::string NoteClip(int string, int fret);
+    // Picks the note of string n at fret f from its reference picture: picture, then token.
+    void PickNote(int string, int fret);
 
     // ---- page stores, tabs, page count (sheet/pages.cpp, sheet/page_count.cpp) ----
     void StoreVisiblePage(int page);
