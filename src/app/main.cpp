@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include "platform/clock/clock.h"
 #include "platform/flash/flash_control.h"
 #include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/kernel.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     services.registry = &registry;
     services.shell = &shell;
     services.kernel = &kernel;
+    services.clock = &platform::RealClock();
     strumwell::Strumwellfrm window(services, JoinedArguments(QApplication::arguments()));
     window.Form_Load();
     window.Show();

@@ -5,6 +5,7 @@
 namespace platform {
 
 class FlashControl;
+class Clock;
 class CommonDialog;
 class MessageBox;
 class Registry;
@@ -13,6 +14,7 @@ class Kernel;
 
 struct Services {
     FlashControl* flash = nullptr;
+    Clock* clock = nullptr;  // the step timer's clock; none: the machine's (platform::RealClock)
     // Song files and desktop. None given: no dialog answers, no message shows, nothing is
     // registered or opened, and Sleep returns at once.
     CommonDialog* saveDialog = nullptr;  // the save dialog, CommonDialog2

@@ -271,13 +271,32 @@ public:
     void EmptyFormProcedure2();
 
     // ---- playback (playback/) ----
+    // One playback step: plays the cell at the position in lblConstant (playback/step.cpp).
     void Check1_Click();
+    // At the wrap to cell 1: stores the page on show and shows the next page of the song.
+    void PageCycle();
+    // PLAY, PAUSE, STOP (playback/transport.cpp). RestartPlayback is called by nothing.
     void cmdPlay_Click();
     void chkPause_Click();
     void cmdStop_Click();
+    void RestartPlayback();
+    // The step clock and tempo (playback/step_clock.cpp). StartStepTimer arms Timer1 with
+    // `interval` ms (to the nearest whole ms, a half to the even one) and a deadline `seconds` ahead.
+    void StartStepTimer(double interval, int seconds);
     void Timer1_Timer();
     void lblFaster_Click();
     void lblSlower_Click();
+    // The clock Timer1 and its deadline are read on: the services' clock, else the machine's.
+    platform::Clock& StepClock() const;
+    // Played-cell marks on the visible page (playback/marks.cpp): cell k (1..32) shown as played;
+    // every played mark of cells 1..32 back to normal; only the rhythm mark of cell k back to blue.
+    void MarkCellPlayed(int k);
+    void ClearPlaybackHighlight();
+    void ClearRhythmMark(int k);
+    // The clip table stage of a step: sounds imgRest(PlayPosition) and shows its item
+    // (playback/clip_table.cpp). LoadWorksongClip is called by nothing.
+    void PlayCellClips();
+    void LoadWorksongClip();
 
     // ---- renderer (render/) ----
     // A loaded song's tokens in Text1 and its page count in lblTotalPages become the sheet: page 1
