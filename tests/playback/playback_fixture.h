@@ -6,6 +6,9 @@
 
 #include "support/window_fixture.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -73,6 +76,18 @@ protected:
     const PictureBox& Rhythm(int k) { return w().sheet.imgNoteRhythm[k]; }
     const PictureBox& Cell(int k) { return w().sheet.imgRest[k]; }
     std::string Position() { return w().playState.lblConstant.Caption(); }
+
+    // A click queued as the window system queues one, handled at the next event pump.
+    static void PostClick(const forms::Control& control)
+    {
+        QWidget* target = control.Widget();
+        const QPointF local = target->rect().center();
+        const QPointF global = target->mapToGlobal(local);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(target, new QMouseEvent(type, local, global, Qt::LeftButton,
+                                                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                                Qt::NoModifier));
+    }
 
     void Play() { ClickAt(w().transport.cmdPlay); }
     void Pause() { ClickAt(w().transport.chkPause); }
