@@ -56,18 +56,26 @@ void Strumwellfrm::FillEmptyPage(const RowBinding& rows)
     }
 }
 
+// The tab of `page` is written first, then the other two, going on from it.
 void Strumwellfrm::ColourTabs(int page)
 {
-    tabs.lblPage1.SetBackColor(page == 1 ? colours::kActive : colours::kPlain);
-    tabs.lblPage2.SetBackColor(page == 2 ? colours::kActive : colours::kPlain);
-    tabs.lblPage3.SetBackColor(page == 3 ? colours::kActive : colours::kPlain);
+    for (int i = 0; i < 3; ++i) {
+        const int tab = (page - 1 + i) % 3 + 1;
+        PageTab(tab).SetBackColor(tab == page ? colours::kActive : colours::kPlain);
+    }
 }
 
 void Strumwellfrm::EnableTabsExcept(int page)
 {
-    tabs.lblPage1.SetEnabled(page != 1);
-    tabs.lblPage2.SetEnabled(page != 2);
-    tabs.lblPage3.SetEnabled(page != 3);
+    for (int i = 0; i < 3; ++i) {
+        const int tab = (page - 1 + i) % 3 + 1;
+        PageTab(tab).SetEnabled(tab != page);
+    }
+}
+
+Label& Strumwellfrm::PageTab(int page)
+{
+    return page == 1 ? tabs.lblPage1 : page == 2 ? tabs.lblPage2 : tabs.lblPage3;
 }
 
 void Strumwellfrm::ShowEndBarline(bool lastPage)

@@ -245,6 +245,7 @@ public:
     void FillEmptyPage(const RowBinding& rows);
     // The page tabs with tab `page` as the page on show: yellow and disabled, the others white
     // (colours) or enabled (enabled states).
+    Label& PageTab(int page);
     void ColourTabs(int page);
     void EnableTabsExcept(int page);
     // The end barline: the repeat sign at the end of the song's last page, the continue sign

@@ -55,16 +55,24 @@ TEST_F(PageCount, StateTable)
                      << "count " << tc.count << ", page " << tc.page << ", item " << tc.item);
         Start("");
         Reach(tc.count, tc.page);
+        // An edit since the page was last stored shows whether the item stores the page it leaves.
+        const std::string edited = "edited " + std::to_string(tc.page);
+        w().sheet.txtLyrics.SetText(edited);
         Count(tc.item);
 
         EXPECT_EQ(w().tabs.lblTotalPages.Caption(), std::to_string(tc.countAfter));
         EXPECT_EQ(w().tabs.lblCurrentPage.Caption(), std::to_string(tc.pageAfter));
         EXPECT_EQ(RepeatSign(), tc.repeat);
         EXPECT_EQ(ContinueSign(), !tc.repeat);
-        // The page on show is the page named, whether it stayed or came from its store.
-        EXPECT_EQ(w().sheet.txtLyrics.Text(), "words " + std::to_string(tc.pageAfter));
-        // A page that was left went into its own store first.
-        EXPECT_EQ(StoreLyrics(tc.page).Text(), "words " + std::to_string(tc.page));
+        if (tc.pageAfter != tc.page) {
+            // The page left went into its own store first; the page named came from its store.
+            EXPECT_EQ(StoreLyrics(tc.page).Text(), edited);
+            EXPECT_EQ(w().sheet.txtLyrics.Text(), "words " + std::to_string(tc.pageAfter));
+        } else {
+            // The page stays on show as it is, and no store is written.
+            EXPECT_EQ(w().sheet.txtLyrics.Text(), edited);
+            EXPECT_EQ(StoreLyrics(tc.page).Text(), "words " + std::to_string(tc.page));
+        }
 
         EXPECT_EQ(w().tabs.Picture3.Visible(), tc.countAfter > 1);
         if (tc.countAfter > 1) {
@@ -75,6 +83,27 @@ TEST_F(PageCount, StateTable)
             EXPECT_EQ(TabLabel(t).BackColor(), current ? c::kActive : c::kPlain) << "tab " << t;
             EXPECT_EQ(TabLabel(t).Enabled(), !current) << "tab " << t;
         }
+    }
+}
+
+TEST_F(PageCount, TabsStoreThePageTheyLeave)
+{
+    for (const auto& [from, to] : std::vector<std::pair<int, int>>{
+             {1, 2}, {1, 3}, {2, 1}, {2, 3}, {3, 1}, {3, 2}}) {
+        SCOPED_TRACE(::testing::Message() << "page " << from << ", tab " << to);
+        Start("");
+        Reach(3, from);
+        w().sheet.txtLyrics.SetText("edited");
+        Put(Visible(), 5, "Am");
+        Tab(to);
+        EXPECT_EQ(StoreLyrics(from).Text(), "edited");
+        EXPECT_EQ(w().stores.imgPage[static_cast<std::size_t>(from)][5].ToolTipText(), "Am");
+        for (int other = 1; other <= 3; ++other) {
+            if (other != from) {
+                EXPECT_EQ(StoreLyrics(other).Text(), "words " + std::to_string(other)) << other;
+            }
+        }
+        EXPECT_EQ(w().sheet.txtLyrics.Text(), "words " + std::to_string(to));
     }
 }
 
