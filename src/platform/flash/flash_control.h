@@ -29,4 +29,8 @@ public:
     std::vector<std::pair<int, std::string>> calls;
 };
 
+// The player the program uses: SoundFlash over the desktop's sound server, preloading the program's
+// clip folder. Create it once at start-up; it never fails (without sound it plays silence).
+std::unique_ptr<FlashControl> CreateFlashControl();
+
 }  // namespace platform

@@ -1,0 +1,40 @@
+#!/bin/bash
+# Starts a PulseAudio server with one null sink for headless runs (CI, tests, benches), unless one
+# is already answering on the same socket. Either source it, which exports the variables:
+#     . tools/pulse-null-sink.sh
+# or run it and evaluate the export lines it prints:
+#     eval "$(tools/pulse-null-sink.sh)"
+# STRUMWELL_PULSE_DIR picks the folder of the socket (default /tmp/strumwell-pulse).
+
+strumwell_pulse_start() {
+    local dir="${STRUMWELL_PULSE_DIR:-/tmp/strumwell-pulse}"
+    mkdir -p "$dir" && chmod 700 "$dir" || return 1
+    export XDG_RUNTIME_DIR="$dir"
+    export PULSE_SERVER="unix:$dir/native"
+    if ! pactl info >/dev/null 2>&1; then
+        pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+            --log-target=file:"$dir/pulse.log" \
+            --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+            --load="module-null-sink sink_name=strumwell_null rate=48000 channels=2" \
+            >/dev/null 2>&1
+        local tries=0
+        until pactl info >/dev/null 2>&1; do
+            tries=$((tries + 1))
+            if [ "$tries" -gt 50 ]; then
+                echo "pulse-null-sink: the server did not come up (see $dir/pulse.log)" >&2
+                return 1
+            fi
+            sleep 0.1
+        done
+    fi
+    pactl set-default-sink strumwell_null >/dev/null 2>&1
+    return 0
+}
+
+if [ "${BASH_SOURCE[0]}" != "$0" ]; then
+    strumwell_pulse_start
+else
+    strumwell_pulse_start || exit 1
+    echo "export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'"
+    echo "export PULSE_SERVER='$PULSE_SERVER'"
+fi
