@@ -117,7 +117,10 @@ TEST_F(TimerOnTestClock, StartFromCountsTheGridFromTheGivenMoment)
 TEST_F(TimerOnTestClock, ATickDueWhileTheHandlerRunsWaitsForItsReturnAndMissedOnesAreNotMadeUp)
 {
     work = [this](int tick) {
-        if (tick == 2) clock.Advance(milliseconds(250));  // past the ticks due at 300 and 400
+        if (tick != 2) return;
+        timer.SetEnabled(false);  // off and on again, as the tick at the deadline and its step do
+        timer.SetEnabled(true);
+        clock.Advance(milliseconds(250));  // past the ticks due at 300 and 400
     };
     timer.SetInterval(100);
     timer.SetEnabled(true);
