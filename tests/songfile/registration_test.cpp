@@ -1,0 +1,318 @@
+// Registration of the song file type: the registry calls in order, the file registry and its
+// mirror in the desktop's database, all in temporary XDG folders.
+
+#include "songfile_fixture.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+#include <filesystem>
+
+#include "platform/registry/file_registry.h"
+#include "songfile/file_association.h"
+
+namespace strumwell::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::HKEY_CLASSES_ROOT;
+using Call = platform::RecordingRegistry::Call;
+
+const platform::ProgramFile kProgram{"/opt/Fret lane", "Strumwell"};
+const std::string kIcon = "C:\\Program Files\\Fretlane\\DUVEDI.ico";
+
+void Register(platform::Registry& registry, const platform::ProgramFile& program = kProgram)
+{
+    FileAssociation::RegisterFileType(registry, program, "Strumwell", "swl", "Strumwell File", kIcon);
+}
+
+std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
+
+TEST(FileAssociation, RegistryCallsInOrderWithTheirData)
+{
+    platform::RecordingRegistry registry;
+    Register(registry);
+    const std::uint32_t access = 0x3F;
+    auto create = [&](const std::string& key) { return Call{"create", HKEY_CLASSES_ROOT, key, access, 0, 0, {}}; };
+    auto open = [&](const std::string& key) { return Call{"open", HKEY_CLASSES_ROOT, key, access, 0, 0, {}}; };
+    auto set = [](platform::HKEY key, const std::string& data) { return Call{"set", key, "", 0, 0, 1, Sz(data)}; };
+    auto close = [](platform::HKEY key) { return Call{"close", key, {}, 0, 0, 0, {}}; };
+    const std::vector<Call> expected{
+        create(".swl"), close(1),
+        open(".swl"), set(2, "Strumwell"), close(2),
+        create("Strumwell\\shell\\open\\command"), close(3),
+        create("Strumwell\\DefaultIcon"), close(4),
+        open("Strumwell"), set(5, "Strumwell File"), close(5),
+        open("Strumwell\\shell\\open\\command"), set(6, "/opt/Fret lane\\Strumwell %1"), close(6),
+        open("Strumwell\\DefaultIcon"), set(7, kIcon), close(7),
+    };
+    EXPECT_EQ(registry.calls, expected);
+    EXPECT_EQ(registry.calls[3].data.size(), 10u);  // nine characters and the NUL
+}
+
+TEST(FileAssociation, WriteRegistryValueByType)
+{
+    struct Case {
+        std::uint32_t type;
+        FileAssociation::RegistryValue value;
+        std::string data;  // "-" when nothing is written
+    };
+    const std::vector<Case> cases{
+        {1, std::string(""), std::string(1, '\0')},
+        {1, std::string("caf\xC3\xA9"), std::string("caf\xE9") + '\0'},  // the code page
+        {1, std::int64_t{7}, Sz("7")},
+        {4, std::string("12"), std::string("\x0C\0\0\0", 4)},
+        {4, std::int64_t{-1}, std::string("\xFF\xFF\xFF\xFF", 4)},
+        {4, std::string("twelve"), "-"},
+        {7, std::string("a"), "-"},
+    };
+    for (const Case& c : cases) {
+        platform::RecordingRegistry registry;
+        const long result = FileAssociation::WriteRegistryValue(registry, 9, "", c.type, c.value);
+        if (c.data == "-") {
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(registry.calls.empty());
+        } else {
+            ASSERT_EQ(registry.calls.size(), 1u);
+            EXPECT_EQ(registry.calls[0].data, c.data);
+            EXPECT_EQ(registry.calls[0].type, c.type);
+        }
+    }
+}
+
+// Every start registers, after the command-line open and before the rest of the start-up.
+TEST_F(SongFileTest, StartUpRegistersAfterTheCommandLineOpen)
+{
+    std::vector<std::size_t> callsAtPauses;
+    kernel.onSleep = [&](unsigned) { callsAtPauses.push_back(registry.calls.size()); };
+    registry.calls.clear();
+    Start(Fixture("three_page_v25.swl"));
+    EXPECT_EQ(callsAtPauses, (std::vector<std::size_t>{0, 0, 0, 0}));
+    ASSERT_EQ(registry.calls.size(), 18u);
+    const platform::ProgramFile program = platform::RunningProgram();
+    EXPECT_EQ(registry.calls[13].data, Sz(program.Path + "\\" + program.EXEName + " %1"));
+    Start("");
+    EXPECT_EQ(registry.calls.size(), 36u);
+}
+
+TEST_F(SongFileTest, StartUpGoesOnWhenTheRegistryRefuses)
+{
+    registry.denyAll = true;
+    registry.calls.clear();
+    Start("");
+    EXPECT_EQ(w().NoteLength, 1400);
+    EXPECT_EQ(w().PlayPosition, 1);
+    EXPECT_TRUE(messages.texts.empty());
+    for (const Call& c : registry.calls) {
+        if (c.op == "set") {
+            EXPECT_EQ(c.key, 0u);  // no key was opened to write into
+        }
+    }
+}
+
+class DesktopRegistration : public ::testing::Test {
+protected:
+    platform::XdgFolders Folders() const
+    {
+        return {fs::path(home.path().toStdString()) / "config", fs::path(home.path().toStdString()) / "data"};
+    }
+    platform::ToolRunner Recorder()
+    {
+        return [this](const std::string& program, const std::vector<std::string>& args) {
+            std::string line = program;
+            for (const std::string& a : args) line += " " + a;
+            tools.push_back(line);
+        };
+    }
+    static std::string Read(const fs::path& p) { return ReadBytes(p.string()); }
+
+    QTemporaryDir home;
+    std::vector<std::string> tools;
+};
+
+TEST_F(DesktopRegistration, RegistryFileHoldsTheKeysInOrder)
+{
+    platform::FileRegistry registry(Folders(), Recorder());
+    Register(registry);
+    EXPECT_EQ(Read(registry.File()),
+              "; Keys under HKEY_CLASSES_ROOT and their values, in the order they were made.\n"
+              "[.swl]\n"
+              "@=1:\"Strumwell\\x00\"\n"
+              "[Strumwell]\n"
+              "@=1:\"Strumwell File\\x00\"\n"
+              "[Strumwell\\shell]\n"
+              "[Strumwell\\shell\\open]\n"
+              "[Strumwell\\shell\\open\\command]\n"
+              "@=1:\"/opt/Fret lane\\\\Strumwell %1\\x00\"\n"
+              "[Strumwell\\DefaultIcon]\n"
+              "@=1:\"C:\\\\Program Files\\\\Fretlane\\\\DUVEDI.ico\\x00\"\n");
+    EXPECT_EQ(registry.File(), Folders().config / "strumwell" / "registry");
+}
+
+// The desktop files say what the registry says; the tools run after their folder changed.
+TEST_F(DesktopRegistration, MirrorWritesTheDesktopFiles)
+{
+    platform::FileRegistry registry(Folders(), Recorder());
+    Register(registry);
+    const auto report = registry.MirrorNow();
+    const fs::path data = Folders().data;
+    EXPECT_EQ(Read(data / "applications" / "strumwell.desktop"),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=Strumwell\n"
+              "Comment=Strumwell File\n"
+              "Exec=\"/opt/Fret lane/Strumwell\" %f\n"
+              "Icon=application-x-strumwell\n"
+              "MimeType=application/x-strumwell;\n"
+              "Terminal=false\n"
+              "NoDisplay=true\n");
+    const std::string package = Read(data / "mime" / "packages" / "strumwell.xml");
+    EXPECT_NE(package.find("<mime-type type=\"application/x-strumwell\">"), std::string::npos);
+    EXPECT_NE(package.find("<comment>Strumwell File</comment>"), std::string::npos);
+    EXPECT_NE(package.find("<glob pattern=\"*.swl\"/>"), std::string::npos);
+    EXPECT_NE(package.find("<icon name=\"application-x-strumwell\"/>"), std::string::npos);
+    const QImage icon(QString::fromStdString(
+        (data / "icons" / "hicolor" / "32x32" / "mimetypes" / "application-x-strumwell.png").string()));
+    EXPECT_EQ(icon.size(), QSize(32, 32));
+    EXPECT_EQ(Read(Folders().config / "mimeapps.list"),
+              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\n");
+    EXPECT_EQ(report.written.size(), 4u);
+    EXPECT_EQ(tools, (std::vector<std::string>{"update-mime-database " + (data / "mime").string(),
+                                               "update-desktop-database " + (data / "applications").string()}));
+}
+
+// Registering at every start writes only what changed: the second start writes nothing and runs
+// no tool.
+TEST_F(DesktopRegistration, SecondStartWritesNothing)
+{
+    {
+        platform::FileRegistry first(Folders(), Recorder());
+        Register(first);
+        first.MirrorNow();
+    }
+    tools.clear();
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (const auto& entry : fs::recursive_directory_iterator(home.path().toStdString()))
+        fs::last_write_time(entry.path(), old);
+
+    platform::FileRegistry second(Folders(), Recorder());
+    Register(second);
+    EXPECT_EQ(second.FileWrites(), 0);
+    EXPECT_TRUE(second.MirrorNow().written.empty());
+    EXPECT_TRUE(tools.empty());
+    for (const auto& entry : fs::recursive_directory_iterator(home.path().toStdString()))
+        EXPECT_EQ(fs::last_write_time(entry.path()), old) << entry.path();
+
+    // A changed program folder rewrites the command and the desktop entry, nothing else.
+    platform::FileRegistry moved(Folders(), Recorder());
+    Register(moved, {"/usr/bin", "Strumwell"});
+    EXPECT_EQ(moved.MirrorNow().written, std::vector<fs::path>{Folders().data / "applications" / "strumwell.desktop"});
+    EXPECT_EQ(tools, std::vector<std::string>{"update-desktop-database " + (Folders().data / "applications").string()});
+}
+
+TEST_F(DesktopRegistration, OtherDefaultApplicationsStay)
+{
+    fs::create_directories(Folders().config);
+    WriteBytes((Folders().config / "mimeapps.list").string(),
+               "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n"
+               "text/plain=editor.desktop\napplication/x-strumwell=other.desktop\n");
+    platform::FileRegistry registry(Folders(), Recorder());
+    Register(registry);
+    registry.MirrorNow();
+    EXPECT_EQ(Read(Folders().config / "mimeapps.list"),
+              "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n"
+              "text/plain=editor.desktop\napplication/x-strumwell=strumwell.desktop\n");
+}
+
+// The mirror waits for the event loop, so registering adds nothing to the start-up itself.
+TEST_F(DesktopRegistration, MirrorRunsOnceTheEventLoopRuns)
+{
+    platform::FileRegistry registry(Folders(), Recorder());
+    Register(registry);
+    const fs::path entry = Folders().data / "applications" / "strumwell.desktop";
+    EXPECT_FALSE(fs::exists(entry));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fs::exists(entry));
+}
+
+TEST_F(DesktopRegistration, UnwritableConfigFolderWritesNothing)
+{
+    WriteBytes((fs::path(home.path().toStdString()) / "config").string(), "a file, not a folder");
+    {
+        platform::FileRegistry registry(Folders(), Recorder());
+        Register(registry);
+        EXPECT_TRUE(registry.Tree().Keys().empty());
+    }
+    EXPECT_FALSE(fs::exists(Folders().data));
+    EXPECT_TRUE(tools.empty());
+}
+
+TEST_F(DesktopRegistration, DamagedRegistryFileIsRebuilt)
+{
+    fs::create_directories(Folders().config / "strumwell");
+    WriteBytes((Folders().config / "strumwell" / "registry").string(), "\x01garbage\n[.swl\n@=x:\"\n[Keep]\n@=1:\"kept\\x00\"\n");
+    platform::FileRegistry registry(Folders(), Recorder());
+    Register(registry);
+    const std::string text = Read(registry.File());
+    EXPECT_EQ(text.find("garbage"), std::string::npos);
+    EXPECT_NE(text.find("[Keep]\n@=1:\"kept\\x00\"\n[.swl]\n@=1:\"Strumwell\\x00\"\n"), std::string::npos) << text;
+}
+
+TEST_F(DesktopRegistration, FoldersFollowTheEnvironment)
+{
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME"), data = qgetenv("XDG_DATA_HOME"), h = qgetenv("HOME");
+    qputenv("XDG_CONFIG_HOME", "/x/config");
+    qputenv("XDG_DATA_HOME", "/x/data");
+    EXPECT_EQ(platform::XdgFolders::FromEnvironment().config, fs::path("/x/config"));
+    EXPECT_EQ(platform::XdgFolders::FromEnvironment().data, fs::path("/x/data"));
+    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+    qunsetenv("XDG_DATA_HOME");
+    qputenv("HOME", "/home/someone");
+    EXPECT_EQ(platform::XdgFolders::FromEnvironment().config, fs::path("/home/someone/.config"));
+    EXPECT_EQ(platform::XdgFolders::FromEnvironment().data, fs::path("/home/someone/.local/share"));
+    qputenv("XDG_CONFIG_HOME", config);
+    qputenv("XDG_DATA_HOME", data);
+    qputenv("HOME", h);
+    if (config.isNull()) qunsetenv("XDG_CONFIG_HOME");
+    if (data.isNull()) qunsetenv("XDG_DATA_HOME");
+}
+
+// With the desktop's own tools: a file manager asking GIO finds the song type and the program.
+TEST_F(DesktopRegistration, DesktopKnowsTheSongType)
+{
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+        GTEST_SKIP() << "gio or update-mime-database not installed";
+    platform::FileRegistry registry(Folders(), [](const std::string& program, const std::vector<std::string>& args) {
+        QStringList list;
+        for (const std::string& a : args) list << QString::fromStdString(a);
+        QProcess::execute(QString::fromStdString(program), list);
+    });
+    Register(registry, platform::RunningProgram());  // the desktop checks that the program exists
+    registry.MirrorNow();
+    const std::string song = (fs::path(home.path().toStdString()) / "a song.swl").string();
+    fs::copy_file(Fixture("three_page_v25.swl"), song);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(Folders().data.string()));
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), QString::fromStdString(Folders().data.string()) + QStringLiteral(":/usr/share"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(Folders().config.string()));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString(Folders().config.string()));
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(gio, args);
+        p.waitForFinished(20000);
+        return QString::fromUtf8(p.readAllStandardOutput()).toStdString();
+    };
+    EXPECT_NE(run({QStringLiteral("info"), QStringLiteral("-a"), QStringLiteral("standard::content-type"),
+                   QString::fromStdString(song)}).find("application/x-strumwell"), std::string::npos);
+    EXPECT_NE(run({QStringLiteral("mime"), QStringLiteral("application/x-strumwell")}).find("strumwell.desktop"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace strumwell::testing
