@@ -347,7 +347,7 @@ void Strumwellfrm::BuildWindowDesign()
     playState.chkStop = HiddenCheck(f, "chkStop", "");
 
     songFiles.chkOpenAuto = HiddenCheck(f, "chkOpenAuto", "");
-    songFiles.chkOpen = HiddenCheck(f, "chkOpen", "");
+    songFiles.chkOpen = HiddenCheck(f, "chkOpen", "chkOpen");
     songFiles.CheckOpenVersion2 = HiddenCheck(f, "CheckOpenVersion2", "");
     songFiles.Text1.Reserve(0, 96);
     for (int i = 0; i <= 96; ++i) {
