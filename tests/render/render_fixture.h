@@ -47,6 +47,50 @@ protected:
     // The rows a render writes for page 1 (visible), 2 and 3 (stores).
     RowBinding Rows(int page) { return page == 1 ? w().VisibleRows() : w().StoreRows(page); }
 
+    // Counts the runs of a renderer's handler per change of its trigger box, nested runs included.
+    void CountRuns(CheckBox& box, void (Strumwellfrm::*handler)())
+    {
+        box.OnClick([this, handler] {
+            ++runs;
+            (w().*handler)();
+        });
+    }
+    int runs = 0;
+
+    // Lets a renderer's handler run only for the reader's 1, not for its own reset to 0: a load
+    // then renders once.
+    void HoldBackNestedRun(CheckBox& box, void (Strumwellfrm::*handler)())
+    {
+        box.OnClick([this, &box, handler] {
+            if (box.Value() == 1) (w().*handler)();
+        });
+    }
+
+    // Every widget a render writes, as text, to compare whole sheets: the visible page and the
+    // stores (cells, tokens, rhythm, chord names, effective chords), the tabs, the barline and the
+    // page state.
+    std::string Snapshot()
+    {
+        std::string out;
+        const auto picture = [&](const PictureBox& p) { out += std::to_string(p.GetPicture().Handle()) + ','; };
+        for (const RowBinding& rows : {w().VisibleRows(), w().StoreRows(1), w().StoreRows(2), w().StoreRows(3)}) {
+            for (int k = 1; k <= 32; ++k) {
+                picture((*rows.cells)[k]);
+                out += (*rows.cells)[k].ToolTipText() + ',';
+                picture((*rows.rhythm)[k]);
+                picture((*rows.chordNames)[k]);
+                if (rows.effectiveChords) out += (*rows.effectiveChords)[k].Caption() + ',';
+            }
+            out += '|';
+        }
+        const auto& t = w().tabs;
+        for (const Label* tab : {&t.lblPage1, &t.lblPage2, &t.lblPage3})
+            out += std::to_string(tab->BackColor()) + (tab->Enabled() ? "e" : "d") + (tab->Visible() ? "v" : "h");
+        picture(w().sheet.imgBarline[3]);
+        out += t.lblCurrentPage.Caption() + '/' + t.lblTotalPages.Caption() + (t.Picture3.Visible() ? "v" : "h");
+        return out;
+    }
+
     bool Shows(const PictureBox& slot, const PictureBox& reference) const
     {
         return Strumwellfrm::SameSymbol(slot.GetPicture(), reference.GetPicture());

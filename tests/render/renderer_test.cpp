@@ -5,48 +5,56 @@
 
 #include "sheet/state_colours.h"
 
+#include <algorithm>
+#include <array>
+#include <map>
+
 namespace strumwell::testing {
 namespace {
 
 namespace c = colours;
 
+// The parts of the tab state that a page count other than "1", "2" and "3" leaves as they are,
+// in two combinations no render produces, each the opposite of the other.
+struct TabMark {
+    bool box, tab1, tab2, tab3;
+    bool repeat;  // end barline: repeat sign, else continue sign
+};
+constexpr std::array<TabMark, 2> kTabMarks{{
+    {true, false, true, true, true},
+    {false, true, false, false, false},
+}};
+
 class Renderer : public RenderTest {
 protected:
-    // A page-tab state no render produces, so that "left unchanged" shows.
-    void MarkTabState()
+    // Marks every part of the tab state and store 3's effective chords, so that both "set" and
+    // "left unchanged" show.
+    void MarkTabState(const TabMark& mark)
     {
-        w().tabs.Picture3.SetVisible(true);
-        w().tabs.lblPage1.SetVisible(false);
-        w().tabs.lblPage2.SetVisible(false);
-        w().tabs.lblPage3.SetVisible(true);
-        Strumwellfrm::ShowSymbol(w().sheet.imgBarline[3], w().symbols.pctBarlineContinue);
-        w().tabs.lblCurrentPage.SetCaption("2");
-        w().tabs.lblPage1.SetBackColor(c::kPlain);
-        w().tabs.lblPage1.SetEnabled(true);
-        w().tabs.lblPage2.SetBackColor(c::kActive);
-        w().tabs.lblPage2.SetEnabled(false);
+        auto& t = w().tabs;
+        t.Picture3.SetVisible(mark.box);
+        t.lblPage1.SetVisible(mark.tab1);
+        t.lblPage2.SetVisible(mark.tab2);
+        t.lblPage3.SetVisible(mark.tab3);
+        Strumwellfrm::ShowSymbol(w().sheet.imgBarline[3],
+                                 mark.repeat ? w().symbols.pctBarlineRepeat : w().symbols.pctBarlineContinue);
+        t.lblCurrentPage.SetCaption("2");
+        t.lblPage1.SetBackColor(c::kPlain);
+        t.lblPage1.SetEnabled(true);
+        t.lblPage2.SetBackColor(c::kActive);
+        t.lblPage2.SetEnabled(false);
+        t.lblPage3.SetBackColor(c::kActive);
+        t.lblPage3.SetEnabled(false);
+        for (int k = 1; k <= 32; ++k) w().stores.lblChordNameCheckpage3[k].SetCaption("marked");
     }
 
-    // Every widget a render writes, as text, to compare whole sheets.
-    std::string Snapshot()
+    // Page 2 of the page-count cases: a chord, a quaver rest, a beamed pair and a repeated chord.
+    static Page PageTwo()
     {
-        std::string out;
-        const auto picture = [&](const PictureBox& p) { out += std::to_string(p.GetPicture().Handle()) + ','; };
-        for (const RowBinding& rows : {w().VisibleRows(), w().StoreRows(1), w().StoreRows(2), w().StoreRows(3)}) {
-            for (int k = 1; k <= 32; ++k) {
-                picture((*rows.cells)[k]);
-                out += (*rows.cells)[k].ToolTipText() + ',';
-                picture((*rows.rhythm)[k]);
-                picture((*rows.chordNames)[k]);
-                if (rows.effectiveChords) out += (*rows.effectiveChords)[k].Caption() + ',';
-            }
-            out += '|';
-        }
-        for (const Label* tab : {&w().tabs.lblPage1, &w().tabs.lblPage2, &w().tabs.lblPage3})
-            out += std::to_string(tab->BackColor()) + (tab->Enabled() ? "e" : "d") + (tab->Visible() ? "v" : "h");
-        picture(w().sheet.imgBarline[3]);
-        out += w().tabs.lblCurrentPage.Caption() + (w().tabs.Picture3.Visible() ? "v" : "h");
-        return out;
+        Page page = EmptyTokens();
+        const Page head{"C", "", "Rest 1/2", "", "G", "Rest 1", "G", ""};
+        std::copy(head.begin(), head.end(), page.begin());
+        return page;
     }
 };
 
@@ -71,38 +79,62 @@ TEST_F(Renderer, PageCountDecidesTabsBarlineAndPageThree)
         {"three", -1, -1, -1, -1, "kept", false},
     };
     const auto& s = w().symbols;
-    for (const Case& cs : cases) {
-        SCOPED_TRACE('"' + cs.count + '"');
-        MarkTabState();
-        Render({{"A"}, {"C"}, {"G"}}, cs.count);
-        const auto& t = w().tabs;
-        const auto expectShown = [](const forms::Control& ctl, int expected, bool before, const char* what) {
-            EXPECT_EQ(ctl.Visible(), expected < 0 ? before : expected == 1) << what;
-        };
-        expectShown(t.Picture3, cs.box, true, "Picture3");
-        expectShown(t.lblPage1, cs.tab1, false, "lblPage1");
-        expectShown(t.lblPage2, cs.tab2, false, "lblPage2");
-        expectShown(t.lblPage3, cs.tab3, true, "lblPage3");
-        const std::string barline = cs.barline;
-        EXPECT_TRUE(Shows(w().sheet.imgBarline[3],
-                          barline == "repeat" ? s.pctBarlineRepeat : s.pctBarlineContinue));
-        // Page 1 is on show whatever the caption.
-        EXPECT_EQ(t.lblCurrentPage.Caption(), "1");
-        EXPECT_EQ(t.lblPage1.BackColor(), c::kActive);
-        EXPECT_FALSE(t.lblPage1.Enabled());
-        EXPECT_EQ(t.lblPage2.BackColor(), c::kPlain);
-        EXPECT_TRUE(t.lblPage2.Enabled());
-        EXPECT_EQ(t.lblPage3.BackColor(), c::kPlain);
-        EXPECT_TRUE(t.lblPage3.Enabled());
-        EXPECT_EQ(t.lblTotalPages.Caption(), cs.count);
-        // Page 1 visible, page 2 always in its store, page 3 only for "3".
-        EXPECT_EQ(w().sheet.imgRest[1].ToolTipText(), "A");
-        EXPECT_EQ(w().stores.imgPage[2][1].ToolTipText(), "C");
-        EXPECT_EQ(w().stores.imgPage[3][1].ToolTipText(), cs.pageThree ? "G" : "Rest 1");
-        EXPECT_EQ(IsEmptyPage(w().StoreRows(3)), !cs.pageThree);
-        EXPECT_TRUE(IsEmptyPage(w().StoreRows(1)));
-        EXPECT_EQ(w().songFiles.chkOpen.Value(), 0);
-    }
+    const Page pageTwo = PageTwo();
+    // Store 2's rows from pageTwo, for every page count.
+    const std::map<int, const PictureBox*> pageTwoRhythm{
+        {1, &s.pctCrotchetBlue}, {4, &s.pctQuaverTailBlue}, {5, &s.pctQuaver1Blue}, {6, &s.pctQuaver2Blue},
+        {7, &s.pctCrotchetBlue}};
+    const std::map<int, const PictureBox*> pageTwoNames{{1, &s.pctChordName[6]}, {5, &s.pctChordName[7]}};
+    for (const TabMark& mark : kTabMarks)
+        for (const Case& cs : cases) {
+            SCOPED_TRACE('"' + cs.count + "\" mark " + std::to_string(&mark - kTabMarks.data()));
+            MarkTabState(mark);
+            Render({{"A"}, pageTwo, {"G"}}, cs.count);
+            const auto& t = w().tabs;
+            const auto expectShown = [](const forms::Control& ctl, int expected, bool before, const char* what) {
+                EXPECT_EQ(ctl.Visible(), expected < 0 ? before : expected == 1) << what;
+            };
+            expectShown(t.Picture3, cs.box, mark.box, "Picture3");
+            expectShown(t.lblPage1, cs.tab1, mark.tab1, "lblPage1");
+            expectShown(t.lblPage2, cs.tab2, mark.tab2, "lblPage2");
+            expectShown(t.lblPage3, cs.tab3, mark.tab3, "lblPage3");
+            const std::string barline = cs.barline;
+            const bool repeat = barline == "kept" ? mark.repeat : barline == "repeat";
+            EXPECT_TRUE(Shows(w().sheet.imgBarline[3], repeat ? s.pctBarlineRepeat : s.pctBarlineContinue));
+            // Page 1 is on show whatever the caption.
+            EXPECT_EQ(t.lblCurrentPage.Caption(), "1");
+            EXPECT_EQ(t.lblPage1.BackColor(), c::kActive);
+            EXPECT_FALSE(t.lblPage1.Enabled());
+            EXPECT_EQ(t.lblPage2.BackColor(), c::kPlain);
+            EXPECT_TRUE(t.lblPage2.Enabled());
+            EXPECT_EQ(t.lblPage3.BackColor(), c::kPlain);
+            EXPECT_TRUE(t.lblPage3.Enabled());
+            EXPECT_EQ(t.lblTotalPages.Caption(), cs.count);
+            // Page 1 visible, page 2 always in its store, page 3 only for "3".
+            EXPECT_EQ(w().sheet.imgRest[1].ToolTipText(), "A");
+            for (int k = 1; k <= 32; ++k) {
+                SCOPED_TRACE(k);
+                EXPECT_EQ(w().stores.imgPage[2][k].ToolTipText(), pageTwo[static_cast<std::size_t>(k - 1)]);
+                const auto rhythm = pageTwoRhythm.find(k);
+                EXPECT_TRUE(Shows(w().stores.imgRhythmPage[2][k],
+                                  rhythm == pageTwoRhythm.end() ? s.pctEmpty : *rhythm->second));
+                const auto name = pageTwoNames.find(k);
+                EXPECT_TRUE(Shows(w().stores.imgChordPage[2][k],
+                                  name == pageTwoNames.end() ? s.pctEmpty : *name->second));
+            }
+            EXPECT_TRUE(Shows(w().stores.imgPage[2][1], s.pctChord[6]));
+            EXPECT_EQ(w().stores.imgPage[3][1].ToolTipText(), cs.pageThree ? "G" : "Rest 1");
+            EXPECT_EQ(IsEmptyPage(w().StoreRows(3)), !cs.pageThree);
+            // Store 3's effective chords are only written when page 3 is drawn.
+            if (cs.pageThree) {
+                EXPECT_EQ(w().stores.lblChordNameCheckpage3[1].Caption(), "G");
+            } else {
+                for (int k = 1; k <= 32; ++k)
+                    EXPECT_EQ(w().stores.lblChordNameCheckpage3[k].Caption(), "marked") << k;
+            }
+            EXPECT_TRUE(IsEmptyPage(w().StoreRows(1)));
+            EXPECT_EQ(w().songFiles.chkOpen.Value(), 0);
+        }
 }
 
 TEST_F(Renderer, RemovesPlaybackMarksAndKeepsTheEntryMode)
@@ -132,16 +164,32 @@ TEST_F(Renderer, RemovesPlaybackMarksAndKeepsTheEntryMode)
     EXPECT_FALSE(sheet.imgRest[2].Enabled());
 }
 
+// A load runs the renderer twice, the second run nested inside the first one's reset of the
+// box; it leaves the sheet as one run alone does, and so does a further run.
 TEST_F(Renderer, RenderingTwiceEqualsOnce)
 {
     const std::vector<Page> song{{"C", "G", "Rest 1/2", "E 2nd String", "Am", ""},
                                  {"Rest 1/2", "Rest 1/2", "F", "Rest 1"},
                                  {"Top E 6th String", "tab", "D7", "D7"}};
+    HoldBackNestedRun(w().songFiles.chkOpen, &Strumwellfrm::chkOpen_Click);
     Render(song, "3");
     const std::string once = Snapshot();
+
+    CountRuns(w().songFiles.chkOpen, &Strumwellfrm::chkOpen_Click);
     Render(song, "3");
-    EXPECT_EQ(Snapshot(), once);
+    EXPECT_EQ(runs, 2);
     EXPECT_EQ(w().songFiles.chkOpen.Value(), 0);
+    EXPECT_EQ(Snapshot(), once);
+
+    Render(song, "3");
+    EXPECT_EQ(runs, 4);
+    EXPECT_EQ(Snapshot(), once);
+
+    // One run more, outside any load: it resets the box that is at 0 already, which runs nothing.
+    w().chkOpen_Click();
+    EXPECT_EQ(runs, 4);
+    EXPECT_EQ(w().songFiles.chkOpen.Value(), 0);
+    EXPECT_EQ(Snapshot(), once);
 }
 
 TEST_F(Renderer, EarlierSongLeavesNothingButUnfilledBufferElements)
