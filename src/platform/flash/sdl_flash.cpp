@@ -217,11 +217,16 @@ struct SoundFlash::Impl {
              it.increment(error))
             if (it->is_regular_file(error)) files.push_back(it->path());
         std::sort(files.begin(), files.end());
+        std::string folder = options.preloadFolder;
+        if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
         for (const fs::path& file : files) {
             while (ServeOneJob(false)) {  // a clip the user asked for goes first
             }
             if (IsStopping()) return;
-            Decode(file.string());
+            const Clip* clip = Decode(file.string());
+            // The program's own name for the clip finds it without resolving the path again.
+            std::lock_guard lock(cacheMutex);
+            byWindowsPath.emplace(folder + file.filename().string(), clip);
         }
     }
 
