@@ -32,15 +32,31 @@ TEST(FileDialogLayer, FilterBecomesNameFilters)
 }
 
 // Answers the modal file dialog while `show` runs: again at every tick until the dialog is gone,
-// since the dialog may not take an answer before its folder has been read.
+// since the dialog may not take an answer before its folder has been read. A dialog that will
+// not close is cancelled after ten seconds, failing the test instead of hanging it.
 void Answering(const std::function<void(QFileDialog&)>& answer, const std::function<void()>& show)
 {
     QTimer timer;
+    int ticks = 0;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) answer(*dialog);
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        if (++ticks > 500) {
+            ADD_FAILURE() << "the file dialog did not take the answer";
+            dialog->reject();
+            return;
+        }
+        answer(*dialog);
     });
     timer.start(20);
     show();
+}
+
+// Types a name into the dialog's file name box and presses its accept button, as a user does.
+void Type(QFileDialog& d, const QString& name)
+{
+    d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    static_cast<QDialog&>(d).accept();
 }
 
 TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
@@ -54,8 +70,7 @@ TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
     QStringList filters;
     Answering([&](QFileDialog& d) {
         filters = d.nameFilters();
-        d.selectFile(song);
-        static_cast<QDialog&>(d).accept();  // as the dialog's own button does
+        Type(d, song);
     }, [&] { dialog.ShowOpen(); });
     EXPECT_EQ(filters, QStringList{QStringLiteral("Strumwell (*.swl)")});
     EXPECT_EQ(dialog.FileName, song.toStdString());
@@ -67,8 +82,7 @@ TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
     QString startFolder;
     Answering([&](QFileDialog& d) {
         startFolder = d.directory().absolutePath();
-        d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("new song"));  // typed
-        static_cast<QDialog&>(d).accept();
+        Type(d, QStringLiteral("new song"));
     }, [&] { dialog.ShowSave(); });
     EXPECT_EQ(startFolder, folder.path());
     EXPECT_EQ(dialog.FileName, folder.filePath(QStringLiteral("new song.swl")).toStdString());
