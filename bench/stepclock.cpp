@@ -15,7 +15,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/flash/flash_control.h"
@@ -71,6 +73,19 @@ std::string ExpectedClip(int page, int k)
     return strumwell::clips::ClipPath(row->clips.back());
 }
 
+// The machine's load average over the last minute: other work competes with the step clock's
+// wake-ups, and the figures mean little on a machine busy on every core.
+std::string LoadAverage()
+{
+    std::FILE* f = std::fopen("/proc/loadavg", "r");
+    if (!f) return "unknown";
+    char text[64] = {};
+    const bool read = std::fgets(text, sizeof text, f) != nullptr;
+    std::fclose(f);
+    if (!read) return "unknown";
+    return std::string(text, std::strcspn(text, " "));
+}
+
 double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
@@ -96,6 +111,7 @@ bool Run(int noteLength, int cycles)
     stamps.starts.clear();
     stamps.lastWasRest = false;
 
+    const std::string loadBefore = LoadAverage();
     const int steps = kPages * kCells * cycles;
     QEventLoop loop;
     // One step more than the cycles hold: the wrap into the next cycle ends the last page.
@@ -140,8 +156,9 @@ bool Run(int noteLength, int cycles)
     const bool complete = static_cast<int>(stamps.clips.size()) == steps + 1 &&
                           stamps.starts.size() == stamps.clips.size() && outOfOrder == 0;
 
-    std::printf("tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps timed\n", noteLength, interval,
-                cycles, kPages, stamps.starts.size());
+    std::printf("tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps timed (load average %s, then %s, on %u cores)\n",
+                noteLength, interval, cycles, kPages, stamps.starts.size(), loadBefore.c_str(), LoadAverage().c_str(),
+                std::thread::hardware_concurrency());
     if (errors.empty()) {
         std::printf("  no step was played\n");
         return false;

@@ -38,8 +38,8 @@ public:
 };
 
 // The machine's clock: steady time from the system's monotonic clock; alarms over Qt's precise
-// timers, woken a little early and finished by a short wait so that they ring within a fraction
-// of a millisecond of their moment. Its date and time of day is the system's at start-up carried
+// timers, woken a few milliseconds early, the rest slept out on the monotonic clock, so that they
+// ring within a fraction of a millisecond of their moment (the event loop waits meanwhile). Its date and time of day is the system's at start-up carried
 // on by the steady clock, so that a change of the system date during a run moves nothing.
 Clock& RealClock();
 
