@@ -275,16 +275,21 @@ struct SoundFlash::Impl {
     // --- the audio callback ---
 
     // The stream time of this buffer's first frame. The server asks for data as it plays, with
-    // little slack, so a callback that comes late means the output itself slipped: follow at once.
-    // One that comes early is a burst catching up, or the sound card's clock running a little
-    // fast: follow slowly, or clip starts would jitter with every burst.
+    // little slack, so callbacks that keep coming late mean the output itself slipped: follow as
+    // soon as a second callback confirms it (one late wake-up alone moves nothing). Callbacks that
+    // come early are a burst catching up, or the sound card's clock running a little fast: follow
+    // slowly, or clip starts would jitter with every burst.
     std::int64_t BufferStart(int frames)
     {
         const std::int64_t now = NowNs();
         const auto bufferNs = static_cast<std::int64_t>(frames * 1e9 / kRate);
         const std::int64_t expected = nextBufferNs;
+        const std::int64_t late = now - expected;
         std::int64_t start = now;
-        if (clockLocked && now < expected && expected - now < 8 * bufferNs) start = expected - (expected - now) / 16;
+        if (clockLocked && std::llabs(late) < 8 * bufferNs) {
+            start = late > 0 ? expected + std::min(late, lastLate) : expected + late / 16;
+            lastLate = std::max<std::int64_t>(late, 0);
+        }
         clockLocked = true;
         nextBufferNs = start + bufferNs;
         return start;
@@ -365,6 +370,7 @@ struct SoundFlash::Impl {
     std::array<Voice, kLayers> voices{};
     std::int64_t nextBufferNs = 0;
     bool clockLocked = false;
+    std::int64_t lastLate = 0;  // how late the previous callback came
 
     std::thread worker;  // last: starts after every member above exists
 };
