@@ -39,9 +39,17 @@ void Answering(const std::function<void(QFileDialog&)>& answer, const std::funct
     QTimer timer;
     int ticks = 0;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        if (++ticks > 500) {
+        // The modal dialog need not become the active window on every platform: look for it
+        // among the top-level windows.
+        QFileDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) dialog = d;
+        const bool overdue = ++ticks > 500;
+        if (!dialog) {
+            if (overdue) ADD_FAILURE() << "no file dialog appeared";
+            return;
+        }
+        if (overdue) {
             ADD_FAILURE() << "the file dialog did not take the answer";
             dialog->reject();
             return;
