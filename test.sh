@@ -11,3 +11,5 @@ if [ -x tools/pulse-null-sink.sh ]; then
   source tools/pulse-null-sink.sh
 fi
 ctest --test-dir build --output-on-failure
+# A short fuzz run of the song-file reader (clang, libFuzzer, AddressSanitizer and UBSan).
+tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}"

@@ -10,7 +10,8 @@ packages=(
   fonts-dejavu-core fonts-liberation
   pulseaudio pulseaudio-utils
   xvfb xauth
-  shared-mime-info desktop-file-utils xdg-utils
+  shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
