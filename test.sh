@@ -10,6 +10,6 @@ if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091
   source tools/pulse-null-sink.sh
 fi
-ctest --test-dir build --output-on-failure
 # A short fuzz run of the song-file reader (clang, libFuzzer, AddressSanitizer and UBSan).
-tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}"
+tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 12
+ctest --test-dir build --output-on-failure
