@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QStringList>
 
 #include "platform/clock/clock.h"
 #include "platform/flash/flash_control.h"
@@ -17,25 +16,27 @@
 #include <memory>
 
 namespace {
-std::string JoinedArguments(const QStringList& arguments)
+// The whole command line as one song path: the arguments joined with single blanks, so that a path
+// with blanks opens whether or not the shell quoted it. Read before Qt takes its own options out.
+std::string JoinedArguments(int argc, char** argv)
 {
-    return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        line += argv[i];
+    }
+    return line;
 }
-
-// Until the sound server player is in, picks are silent.
-class SilentFlash final : public platform::FlashControl {
-public:
-    void LoadMovie(int, const std::string&) override {}
-};
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const std::string commandLine = JoinedArguments(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
-    SilentFlash flash;
+    const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
-    services.flash = &flash;
+    services.flash = flash.get();
     platform::FileDialog saveDialog, openDialog;
     platform::WarningBox messageBox;
     platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
@@ -48,7 +49,7 @@ int main(int argc, char** argv)
     services.shell = &shell;
     services.kernel = &kernel;
     services.clock = &platform::RealClock();
-    strumwell::Strumwellfrm window(services, JoinedArguments(QApplication::arguments()));
+    strumwell::Strumwellfrm window(services, commandLine);
     window.Form_Load();
     window.Show();
     strumwell::FirstPaintProbe::InstallIfAsked(window.Window());

@@ -50,7 +50,12 @@ protected:
         QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, local);
     }
 
-    std::vector<std::string> Loads() const { return flash->paths(); }
+    // The clip paths loaded since start-up; every load goes to layer 0.
+    std::vector<std::string> Loads() const
+    {
+        for (const auto& call : flash->calls) EXPECT_EQ(call.first, 0) << call.second;
+        return flash->paths();
+    }
 
     Strumwellfrm& w() { return *window; }
 
