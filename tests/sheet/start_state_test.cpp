@@ -77,7 +77,8 @@ TEST_F(StartState, NonNumericStartTempoFallsBackTo1400)
     window.reset();
     window = std::make_unique<Strumwellfrm>(services, "");
     for (const auto& [caption, expected] : std::vector<std::pair<std::string, int>>{
-             {"2100", 2100}, {" 600 ", 600}, {"abc", 1400}, {"", 1400}, {"99999", 1400}, {"-300", -300}}) {
+             {"2100", 2100}, {" 600 ", 600}, {"1401.5", 1402}, {"1400.5", 1400}, {"abc", 1400},
+             {"", 1400}, {"99999", 1400}, {"-300", -300}}) {
         window->playState.lblNoteLengthStart.SetCaption(caption);
         window->Form_Load();
         EXPECT_EQ(window->NoteLength, expected) << '"' << caption << '"';
