@@ -38,7 +38,7 @@ std::string LengthText(Layout layout, const std::string& tag)
 
 ReadError TooShort(const std::vector<FileValue>& values, const std::string& needs)
 {
-    if (values.empty()) return {0, "The file is empty."};
+    if (values.empty()) return {1, "The file is empty."};  // its first line is the one missing
     const int last = values.back().line;
     return {last, "The file ends after line " + std::to_string(last) + ", but " + needs + "." +
                       CommaHint(values, values.size())};
@@ -62,9 +62,19 @@ bool AppliesTempo(Layout layout, Entry entry)
     return entry == Entry::CommandLine || (layout != Layout::Newer && layout != Layout::Other);
 }
 
+// Whether the tempo line becomes NoteLength. Where it does not (the command line's one-page,
+// newer and unknown layouts) it only becomes the start caption, which may be any text: start-up
+// falls back to its own tempo for a caption that is not a number.
+bool SetsNoteLength(Layout layout, Entry entry)
+{
+    if (entry == Entry::FileMenu) return true;
+    return layout == Layout::FirstEdition || layout == Layout::ThreePage;
+}
+
 // The tempo lines 4 to 6, or the error of the first that cannot be converted.
 std::optional<ReadError> ReadTempo(const std::vector<FileValue>& values,
-                                   const std::vector<std::string>& lines, SongTempo& tempo)
+                                   const std::vector<std::string>& lines, bool withNoteLength,
+                                   SongTempo& tempo)
 {
     struct NumberLine {
         int line;
@@ -75,7 +85,9 @@ std::optional<ReadError> ReadTempo(const std::vector<FileValue>& values,
     for (const NumberLine& n : kNumbers) {
         const std::string& text = lines[static_cast<std::size_t>(n.line)];
         bool ok = false;
-        if (n.line == 6) {
+        if (n.line == 6 && !withNoteLength) {
+            ok = true;
+        } else if (n.line == 6) {
             const auto value = ToTempo(text);
             if (value) tempo.noteLength = *value;
             ok = value.has_value();
@@ -145,7 +157,7 @@ CheckResult CheckSongFile(std::string_view bytes, Entry entry)
     song.layout = layout;
     if (AppliesTempo(layout, entry)) {
         SongTempo tempo;
-        if (auto error = ReadTempo(values, lines, tempo)) {
+        if (auto error = ReadTempo(values, lines, SetsNoteLength(layout, entry), tempo)) {
             result.error = *error;
             return result;
         }

@@ -21,7 +21,7 @@ enum class Layout { ThreePage, OnePage, FirstEdition, Newer, Other };
 
 struct SongTempo {
     int height = 0, top = 0;     // speed bar, twips
-    std::int16_t noteLength = 0;
+    std::int16_t noteLength = 0; // left 0 where the entry point does not set NoteLength
     std::string caption;         // the tempo line's text, for lblNoteLengthStart
 };
 

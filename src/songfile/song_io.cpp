@@ -27,6 +27,14 @@ std::string ReplacedPath(const std::string& path)
     return path;
 }
 
+// A file the user may not write stays as it is, although the folder would let a new file take
+// its place. access() alone lets root write anything, so a file whose owner has no write bit
+// (what chmod a-w and "read-only" in a file manager leave) counts as read-only for everyone.
+bool IsReadOnly(const struct stat& file, const std::string& path)
+{
+    return (file.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 mode_t NewFileMode()
 {
     const mode_t mask = ::umask(0);
@@ -34,11 +42,27 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
+// Why a path cannot be read as a song before it is opened, or nothing. Only a regular file (a
+// link's target counts) is opened: reading a pipe or a device could wait forever, at start-up too.
+std::optional<std::string> NotASongFile(const std::string& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error) return SystemError(error.value());
+    if (std::filesystem::is_directory(status)) return SystemError(EISDIR);
+    if (!std::filesystem::is_regular_file(status)) return std::string("it is not a song file");
+    return std::nullopt;
+}
+
 }  // namespace
 
 FileBytes ReadFileBytes(const std::string& path)
 {
     FileBytes result;
+    if (auto refused = NotASongFile(path)) {
+        result.error = std::move(*refused);
+        return result;
+    }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         result.error = SystemError(errno);
@@ -79,14 +103,19 @@ bool ReplacingFile::Fail()
 
 bool ReplacingFile::Open()
 {
+    struct stat old {};
+    const bool exists = ::stat(path_.c_str(), &old) == 0;
+    if (exists && S_ISREG(old.st_mode) && IsReadOnly(old, path_)) {
+        error_ = "The file is read-only";
+        return false;
+    }
     const std::filesystem::path target(path_);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0) return Fail();
     temporary_ = pattern;
-    struct stat old {};
-    const mode_t mode = ::stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
+    const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
     if (::fchmod(fd_, mode) != 0) return Fail();
     return true;
 }

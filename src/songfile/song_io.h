@@ -8,7 +8,8 @@
 namespace strumwell::songfile {
 
 // The bytes of a file, or why it could not be read ("No such file or directory"). Files larger
-// than any song (4 MiB) are refused.
+// than any song (4 MiB) and anything but a regular file (a pipe, a device) are refused, the
+// latter before it is opened.
 struct FileBytes {
     std::optional<std::string> bytes;
     std::string error;
@@ -17,7 +18,8 @@ FileBytes ReadFileBytes(const std::string& path);
 
 // Writes a new version of a file beside it and moves it over the old one only when it is whole
 // on disk, so a failed or interrupted save leaves the earlier file as it was. A file that is not
-// committed is removed again. The new file keeps the old one's permissions.
+// committed is removed again. The new file keeps the old one's permissions; a read-only file is
+// not replaced (Open fails and writes nothing).
 class ReplacingFile {
 public:
     explicit ReplacingFile(std::string path);

@@ -32,8 +32,10 @@ using songfile::Entry;
 using songfile::Layout;
 using songfile::SongFileContent;
 
-// The file checked whole, or nothing after telling the user why it cannot be read (for a
-// newer edition's file the panel says it).
+// The file checked whole, or nothing after telling the user why it cannot be read: in a message
+// naming the file and the line, or, once the tag line is read and names a newer edition, by the
+// panel alone, since the file is not damaged but newer than this program. A file too damaged to
+// hold a tag line gets the message whatever it was meant to be.
 std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& path, Entry entry)
 {
     const songfile::FileBytes file = songfile::ReadFileBytes(path);

@@ -3,6 +3,8 @@
 
 #include "songfile_fixture.h"
 
+#include <sys/stat.h>
+
 namespace strumwell::testing {
 namespace {
 
@@ -79,8 +81,10 @@ TEST_F(DamagedSongFile, EveryFixtureCutShortAtEveryLine)
 
 TEST_F(DamagedSongFile, NumberLineHoldingText)
 {
+    // A one-page file's line 6 is refused by File > Open only (the command line takes it as text).
     for (const char* name : {"three_page_v25.swl", "three_page_v24.swl", "one_page_v23.swl"}) {
         for (const int line : {4, 5, 6}) {
+            if (line == 6 && std::string(name) == "one_page_v23.swl") continue;
             std::vector<std::string> lines = FileLines(ReadBytes(Fixture(name)));
             lines[static_cast<std::size_t>(line - 1)] = "fast";
             for (const std::string& text : ExpectRefused(JoinLines(lines), std::string(name) + " line " + std::to_string(line)))
@@ -129,16 +133,68 @@ TEST_F(DamagedSongFile, MissingFileAndFolder)
     EXPECT_NE(messages.texts.back().find("Is a directory"), std::string::npos) << messages.texts.back();
 }
 
-// A newer edition's file that is too short for this program says so through the panel alone.
-TEST_F(DamagedSongFile, ShortNewerFileShowsOnlyThePanel)
+// A file whose tag line names a newer edition is not damaged but newer: the panel says so and
+// no message is added, also where the rest would not read here. A file that ends before its tag
+// line is told like any other unreadable file.
+TEST_F(DamagedSongFile, NewerFileShowsThePanelOnceItsTagIsRead)
 {
     const std::vector<std::string> lines = FileLines(ReadBytes(Fixture("newer_v3.swl")));
-    OpenByMenu(Fixture("three_page_v25.swl"));
-    auto shown = SongState();
-    OpenByMenu(SongWith(JoinLines({lines.begin(), lines.begin() + 20})));
-    shown["panel"] = "1/1500";
-    EXPECT_EQ(Differences(SongState(), shown), std::vector<std::string>{});
-    EXPECT_TRUE(messages.texts.empty());
+    std::vector<std::string> badSpeed = lines;
+    badSpeed[3] = "tall";  // read only by the command line; File > Open reads the file whole
+    struct Case {
+        std::string bytes, trace;
+        bool panel, commandLineOnly = false;
+    };
+    const std::vector<Case> cases{
+        {JoinLines({lines.begin(), lines.begin() + 8}), "cut before the tag", false},
+        {JoinLines({lines.begin(), lines.begin() + 9}), "cut after the tag", true},
+        {JoinLines({lines.begin(), lines.begin() + 20}), "cut to 20 lines", true},
+        {JoinLines(badSpeed), "text for the speed bar", true, true},
+    };
+    for (const Case& c : cases) {
+        const std::string path = SongWith(c.bytes);
+        for (const bool commandLine : {false, true}) {
+            if (c.commandLineOnly && !commandLine) continue;
+            SCOPED_TRACE(c.trace + (commandLine ? ", command line" : ", File > Open"));
+            messages.texts.clear();
+            Start("");
+            if (!commandLine) OpenByMenu(Fixture("three_page_v25.swl"));
+            auto expected = SongState();
+            if (commandLine)
+                Start(path);
+            else
+                OpenByMenu(path);
+            if (c.panel) expected["panel"] = "1/1500";
+            EXPECT_EQ(Differences(SongState(), expected), std::vector<std::string>{});
+            if (c.panel) {
+                EXPECT_TRUE(messages.texts.empty());
+            } else {
+                ASSERT_EQ(messages.texts.size(), 1u);
+                EXPECT_NE(messages.texts[0].find("\"" + path + "\""), std::string::npos) << messages.texts[0];
+            }
+        }
+    }
+}
+
+// A pipe or a device could keep a read waiting forever: anything but a regular file is refused
+// unopened, by either entry point.
+TEST_F(DamagedSongFile, PipeAndDeviceAreRefusedUnopened)
+{
+    const std::string pipe = TempPath("song.swl");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    Start("");
+    const auto empty = SongState();
+    for (const std::string& path : {pipe, std::string("/dev/null"), std::string("/dev/zero")}) {
+        const std::string said = "Could not open the song file \"" + path + "\": it is not a song file.";
+        SCOPED_TRACE(path);
+        messages.texts.clear();
+        OpenByMenu(path);
+        EXPECT_EQ(messages.texts, std::vector<std::string>{said});
+        messages.texts.clear();
+        Start(path);
+        EXPECT_EQ(messages.texts, std::vector<std::string>{said});
+        EXPECT_EQ(Differences(SongState(), empty), std::vector<std::string>{});
+    }
 }
 
 // After a refused file the next good one opens normally.

@@ -149,5 +149,49 @@ TEST(SongFileCheck, SpareRulesOfTheHeader)
     EXPECT_EQ(CheckSongFile(JoinLines(lines), Entry::CommandLine).song->Line(7), "spare");
 }
 
+// Which tempo lines must be numbers: lines 4 and 5 wherever the tempo is read, line 6 only where
+// it becomes NoteLength. Elsewhere it is only the start caption and may hold any text.
+TEST(SongFileCheck, TempoLineIsCheckedOnlyWhereItSetsNoteLength)
+{
+    struct Case {
+        std::string file;
+        Entry entry;
+        bool readable;
+    };
+    const std::vector<Case> cases{
+        {"three_page_v25.swl", Entry::CommandLine, false}, {"three_page_v24.swl", Entry::CommandLine, false},
+        {"one_page_v23.swl", Entry::CommandLine, true},    {"newer_v3.swl", Entry::CommandLine, true},
+        {"unknown_tag.swl", Entry::CommandLine, true},     {"one_page_v23.swl", Entry::FileMenu, false},
+        {"three_page_v25.swl", Entry::FileMenu, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + (c.entry == Entry::CommandLine ? " on the command line" : " by File > Open"));
+        std::vector<std::string> lines = FileLines(ReadBytes(Fixture(c.file)));
+        lines[5] = "fast";
+        const CheckResult r = CheckSongFile(JoinLines(lines), c.entry);
+        ASSERT_EQ(r.song.has_value(), c.readable) << r.error.reason;
+        if (!c.readable) {
+            EXPECT_EQ(r.error.line, 6);
+            continue;
+        }
+        EXPECT_EQ(r.song->tempo->caption, "fast");
+        EXPECT_EQ(r.song->tempo->height, std::stoi(lines[3]));
+        // Line 4 is still a number that must convert.
+        lines[3] = "tall";
+        EXPECT_EQ(CheckSongFile(JoinLines(lines), c.entry).error.line, 4);
+    }
+}
+
+// A short file names its last line; an empty one its first, the line that is missing.
+TEST(SongFileCheck, ShortFileNamesTheLineItFailedOn)
+{
+    const std::vector<std::string> lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
+    for (const auto& [kept, line] : std::vector<std::pair<long, int>>{{0, 1}, {1, 1}, {5, 5}, {121, 121}}) {
+        const CheckResult r = CheckSongFile(JoinLines({lines.begin(), lines.begin() + kept}), Entry::FileMenu);
+        ASSERT_FALSE(r.song) << kept;
+        EXPECT_EQ(r.error.line, line) << kept;
+    }
+}
+
 }  // namespace
 }  // namespace strumwell::testing

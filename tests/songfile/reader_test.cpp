@@ -243,6 +243,23 @@ TEST_F(SongReader, CancelledOpenChangesNothingAndSaysNothing)
     EXPECT_EQ(openDialog.shown[1].kind, "open");
 }
 
+// Where the command-line open does not set NoteLength, the tempo line may hold any text: it
+// goes into the start caption as it stands, and start-up then keeps its own tempo.
+TEST_F(SongReader, CommandLineTakesAnyTempoTextWhereItDoesNotSetTheTempo)
+{
+    for (const char* name : {"one_page_v23.swl", "newer_v3.swl", "unknown_tag.swl"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> lines = FileLines(ReadBytes(Fixture(name)));
+        lines[5] = "fast";
+        messages.texts.clear();
+        Start(SongWith(JoinLines(lines)));
+        EXPECT_TRUE(messages.texts.empty());
+        EXPECT_EQ(w().sheet.txtTitle.Text(), lines[0]);
+        EXPECT_EQ(w().playState.lblNoteLengthStart.Caption(), "fast");
+        EXPECT_EQ(w().NoteLength, 1400);
+    }
+}
+
 // A tempo outside the tempo buttons' range comes in as the file gives it.
 TEST_F(SongReader, TempoIsTakenWithoutRangeTest)
 {

@@ -169,6 +169,26 @@ TEST_F(Save, InterruptedSaveKeepsTheEarlierFile)
               "Could not save the song to \"" + path + "\": File too large. The file is as it was before.");
 }
 
+// A read-only song is not replaced, although its folder would allow it. The tests run as root,
+// who may write any file, so the missing owner's write bit is what makes it read-only here.
+TEST_F(Save, ReadOnlyFileIsKeptAndReported)
+{
+    const std::string path = TempPath("kept.swl");
+    const std::string link = TempPath("link.swl");
+    WriteBytes(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    std::filesystem::create_symlink(path, link);
+    OpenByMenu(Fixture("three_page_v25.swl"));
+    for (const std::string& target : {path, link}) {
+        messages.texts.clear();
+        SaveByMenu(target);
+        EXPECT_EQ(messages.texts, std::vector<std::string>{"Could not save the song to \"" + target +
+                                                           "\": The file is read-only. The file is as it was before."});
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"kept.swl", "link.swl"}));
+}
+
 TEST_F(Save, ReplacedFileKeepsItsPermissions)
 {
     const std::string path = TempPath("shared.swl");
