@@ -219,12 +219,14 @@ constexpr std::string_view kQuaverRestSign[] = {
     "...#.....",
 };
 
-Canvas RestCanvas(Glyph sign)
+// `drop` moves the sign down from the middle of the staff, so that a sign that fills a space keeps
+// clear of the line above it (a blob touching a line reads as a fret number).
+Canvas RestCanvas(Glyph sign, int drop = 0)
 {
     Canvas canvas = Staff(kCellWidth);
     const int middle = (kStringRows[2] + kStringRows[3]) / 2;
     const int left = (kCellWidth - GlyphWidth(sign) + 1) / 2;
-    canvas.Draw(sign, left, middle - GlyphHeight(sign) / 2, kAccent);
+    canvas.Draw(sign, left, middle - GlyphHeight(sign) / 2 + drop, kAccent);
     return canvas;
 }
 
@@ -338,7 +340,7 @@ QImage Blank() { return ToMono(Staff(kCellWidth)); }
 
 QImage CrotchetRest() { return ToMono(RestCanvas(kCrotchetRestSign)); }
 
-QImage QuaverRest() { return ToMono(RestCanvas(kQuaverRestSign)); }
+QImage QuaverRest() { return ToMono(RestCanvas(kQuaverRestSign, 1)); }
 
 QImage Chord(std::string_view token)
 {
@@ -360,7 +362,7 @@ QImage Note(int string1to6, int fret0to12)
 
 QImage CrotchetRestRed() { return ToRgb888(RestCanvas(kCrotchetRestSign), kRedOverStaff); }
 
-QImage QuaverRestRed() { return ToRgb888(RestCanvas(kQuaverRestSign), kRedOverStaff); }
+QImage QuaverRestRed() { return ToRgb888(RestCanvas(kQuaverRestSign, 1), kRedOverStaff); }
 
 // ---------------------------------------------------------------------------------------------
 // Chord names

@@ -157,11 +157,12 @@ void Strumwellfrm::BuildWindowDesign()
     // The current pick between two blank cells; its design picture is a copy of the rest's artwork.
     palette.pctBlankTab1 = PictureBox(f, "pctBlankTab1", {4440, 3240, 240, 1335});
     palette.pctBlankTab1.SetPicture(Picture(art::Blank()));
-    palette.pctBlankTab = PictureBox(f, "pctBlankTab", {4920, 3240, 255, 1335});
-    palette.pctBlankTab.SetPicture(Picture(art::Blank()));
     palette.imgClickedChord = PictureBox(f, "imgClickedChord", {4680, 3240, 255, 1575});
     palette.imgClickedChord.SetToolTipText(std::string(kCrotchetRestToken));
     palette.imgClickedChord.SetPicture(Picture(art::CrotchetRest()));
+    // Above the pick, so the pick's empty last column does not break the staff.
+    palette.pctBlankTab = PictureBox(f, "pctBlankTab", {4920, 3240, 255, 1335});
+    palette.pctBlankTab.SetPicture(Picture(art::Blank()));
 
     // Transport.
     transport.cmdStop = CommandButton(f, "cmdStop", {10080, 1920, 1215, 735}, "STOP");

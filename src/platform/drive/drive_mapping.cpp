@@ -29,8 +29,14 @@ fs::path DriveCFolder()
         return fs::path(overridden);
     std::error_code error;
 #ifdef STRUMWELL_BUILD_DRIVE_C
+    // The build tree's folder serves only programs that run from that build tree; an installed
+    // copy uses its own share folder even where the build tree still exists.
     const fs::path buildTree(STRUMWELL_BUILD_DRIVE_C);
-    if (fs::is_directory(buildTree, error)) return buildTree;
+    const fs::path buildRoot = buildTree.parent_path();
+    const fs::path exe = fs::weakly_canonical(ExecutableFolder(), error);
+    const auto [root, inside] = std::mismatch(buildRoot.begin(), buildRoot.end(), exe.begin(), exe.end());
+    if (root == buildRoot.end() && fs::is_directory(buildTree, error)) return buildTree;
+    (void)inside;
 #endif
     return ExecutableFolder() / ".." / "share" / "strumwell" / "drive_c";
 }

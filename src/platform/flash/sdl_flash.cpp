@@ -104,7 +104,6 @@ struct SoundFlash::Impl {
     {
         if (layer < 0 || layer >= kLayers) return;
         const std::int64_t startNs = NowNs() + startDelayNs;
-        const std::uint64_t generation = ++generations[static_cast<std::size_t>(layer)];
         const Clip* clip = nullptr;
         bool decoded = false;
         {
@@ -124,7 +123,13 @@ struct SoundFlash::Impl {
                 byWindowsPath.emplace(path, clip);
             }
         }
-        Push({layer, clip, startNs});  // an undecoded clip silences the layer until it is ready
+        std::uint64_t generation = 0;
+        {
+            // A newer load and a late decode never interleave: whichever takes the lock last plays.
+            std::lock_guard lock(loadMutex);
+            generation = ++generations[static_cast<std::size_t>(layer)];
+            Push({layer, clip, startNs});  // an undecoded clip silences the layer until it is ready
+        }
         if (!decoded) {
             {
                 std::lock_guard lock(jobMutex);
@@ -243,6 +248,7 @@ struct SoundFlash::Impl {
             jobs.pop_front();
         }
         const Clip* clip = Decode(job.file);
+        std::lock_guard lock(loadMutex);
         if (generations[static_cast<std::size_t>(job.layer)] == job.generation)
             Push({job.layer, clip, NowNs() + startDelayNs});
         return true;
@@ -348,6 +354,7 @@ struct SoundFlash::Impl {
 
     // Loads per layer, so a clip decoded late starts only if nothing replaced it meanwhile.
     std::array<std::atomic<std::uint64_t>, kLayers> generations{};
+    std::mutex loadMutex;  // orders a layer's generation with the start it pushes
 
     mutable std::mutex jobMutex;  // also guards ready, stopping and driverName
     std::condition_variable jobReady;
