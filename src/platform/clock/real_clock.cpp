@@ -1,10 +1,8 @@
 #include "platform/clock/clock.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QTimer>
-
-#include <cerrno>
-#include <ctime>
 
 namespace platform {
 
@@ -13,25 +11,14 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// How long before its moment an alarm's Qt timer wakes it; the rest is slept out on the spot.
-// Qt's precise timers wake within about a millisecond, never early.
+// How long before its moment an alarm's Qt timer wakes it. Qt's precise timers wake within about
+// a millisecond, never early; a thread woken from sleep on a busy machine may wait several
+// milliseconds more for a processor. So the alarm wakes early and stays awake to its moment: it
+// goes on handling events (input, paints) until just before it, so that the user interface stays
+// live and little is left pending for the event pump of whatever the alarm runs, and waits out the
+// last stretch without handling anything.
 constexpr auto kWakeLead = std::chrono::microseconds(3000);
-// The last stretch before the moment is waited out awake: a sleeper takes tens of microseconds to
-// get the processor back.
-constexpr auto kAwakeStretch = std::chrono::microseconds(150);
-
-// Sleeps on the system's monotonic clock (the steady clock's) until `due`. A sleeper woken by the
-// kernel's high-resolution timer gets the processor back within tens of microseconds even on a
-// busy machine, where a busy wait would be preempted.
-void SleepUntil(steady_clock::time_point due)
-{
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count();
-    timespec at{};
-    at.tv_sec = static_cast<time_t>(ns / 1000000000);
-    at.tv_nsec = static_cast<long>(ns % 1000000000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-    }
-}
+constexpr auto kQuietStretch = std::chrono::microseconds(200);
 
 class RealAlarm final : public Alarm {
 public:
@@ -67,23 +54,31 @@ private:
 
     void Wake()
     {
-        if (!armed_) return;
-        const auto left = due_ - steady_clock::now();
-        if (left > kWakeLead * 2) {  // a long wait cut short by the timer's range
-            StartQtTimer();
-            return;
+        if (!armed_ || waking_) return;  // while waking, an event handled here may set it again
+        waking_ = true;
+        // Events handled here may set the alarm again or cancel it: due_ and armed_ are read afresh.
+        while (armed_ && due_ - steady_clock::now() > kQuietStretch) {
+            if (due_ - steady_clock::now() > kWakeLead * 2) {  // set later meanwhile, or cut short
+                waking_ = false;
+                StartQtTimer();
+                return;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
         }
-        SleepUntil(due_ - kAwakeStretch);
+        waking_ = false;
+        if (!armed_) return;
         while (steady_clock::now() < due_) {
         }
         armed_ = false;
-        ring_();  // may set this alarm again
+        timer_.stop();  // a restart made while waking is served by this ring
+        ring_();        // may set this alarm again
     }
 
     std::function<void()> ring_;
     QTimer timer_;
     TimePoint due_{};
     bool armed_ = false;
+    bool waking_ = false;
 };
 
 class SteadyClock final : public Clock {
