@@ -345,7 +345,7 @@ void Strumwellfrm::BuildWindowDesign()
     playState.cmdTimer = CommandButton(f, "cmdTimer", {}, "");
     playState.cmdTimer.SetVisible(false);
     playState.Check1 = HiddenCheck(f, "Check1", "PLAY");
-    playState.chkStop = HiddenCheck(f, "chkStop", "");
+    playState.chkStop = HiddenCheck(f, "chkStop", "0");
 
     songFiles.chkOpenAuto = HiddenCheck(f, "chkOpenAuto", "");
     songFiles.chkOpen = HiddenCheck(f, "chkOpen", "chkOpen");
