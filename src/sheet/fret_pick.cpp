@@ -3,6 +3,8 @@
 
 #include "sheet/strumwellfrm.h"
 
+#include "playback/clip_table.h"
+
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -20,7 +22,7 @@ void Strumwellfrm::lblNoteName_Click(int Index)
         if (solo.lblString[static_cast<std::size_t>(n)].BackColor() != c::kChoice) continue;
         PickNote(n, Index);
         LoadClip("rest.swf");
-        LoadClip(NoteClip(n, Index));
+        LoadClip(clips::NoteClip(n, Index));
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include "sheet/strumwellfrm.h"
 
+#include "playback/clip_table.h"
+
 #include "platform/flash/flash_control.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
@@ -50,7 +52,7 @@ bool SeventhOn(const PaletteWidgets& p) { return p.lbl7th.BackColor() == c::kSel
 
 void Strumwellfrm::LoadClip(const std::string& clipName)
 {
-    swfFlashScreen.LoadMovie(0, "C:\\Program Files\\Fretlane\\Strumwell\\" + clipName);
+    swfFlashScreen.LoadMovie(0, clips::ClipPath(clipName));
 }
 
 bool Strumwellfrm::PickIs(const PictureBox& reference) const

@@ -4,6 +4,8 @@
 
 #include "sheet/strumwellfrm.h"
 
+#include "playback/clip_table.h"
+
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -17,13 +19,6 @@ constexpr int kStringPanelShown = 2000;
 constexpr int kFretPanelShown = 5000;
 constexpr int kPanelHidden = 100;
 }  // namespace
-
-std::string Strumwellfrm::NoteClip(int string, int fret)
-{
-    std::string note = NoteName(string, fret);  // "Top E" at fret 12
-    std::erase(note, ' ');
-    return std::string(StringOrdinal(string)) + "String" + note + ".swf";
-}
 
 void Strumwellfrm::PickNote(int string, int fret)
 {
@@ -68,7 +63,7 @@ void Strumwellfrm::lblString_Click(int n)
         PickNote(n, f);
         F = f;
     }
-    LoadClip(NoteClip(n, F));
+    LoadClip(clips::NoteClip(n, F));
 }
 
 }  // namespace strumwell

@@ -226,7 +226,6 @@ public:
     void lblString_Click(int n);  // lblString1_Click .. lblString6_Click
     void lblNoteName_Click(int Index);
     // The clip of string n at fret f: "1stStringF#.swf", "2ndStringTopB.swf".
-    static std::string NoteClip(int string, int fret);
     // Picks the note of string n at fret f from its reference picture: picture, then token.
     void PickNote(int string, int fret);
 
