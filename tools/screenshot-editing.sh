@@ -4,11 +4,11 @@
 # a crotchet note with quavers and a quaver rest.
 #   tools/screenshot-editing.sh [OUT.png]
 # Needs xvfb, imagemagick and xdotool (apt-get install xvfb imagemagick xdotool). Uses
-# build-editor/src/Strumwell unless STRUMWELL_BIN names another binary.
+# build/src/Strumwell unless STRUMWELL_BIN names another binary.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=${1:-editing.png}
-bin=${STRUMWELL_BIN:-$here/../build-editor/src/Strumwell}
+bin=${STRUMWELL_BIN:-$here/../build/src/Strumwell}
 [[ -x $bin ]] || { echo "no program at $bin" >&2; exit 1; }
 
 home=$(mktemp -d)
