@@ -136,10 +136,22 @@ public:
     int value_ = 0;
     CheckBox::Style checkStyle_ = CheckBox::Style::Standard;
     std::function<void()> clickHandler_;
+    // A text box makes its editing widget only when it is first shown: the hidden text boxes
+    // (the load buffer, the page stores) then cost no more than a plain widget at start.
     LineEdit* edit_ = nullptr;
+    std::string text_;
+    std::function<void(int&)> keyPress_;
+    std::function<std::string(const std::string&)> insertFilter_;
+    void EnsureEdit();
     bool pressed_ = false;
 
 protected:
+    void showEvent(QShowEvent* e) override
+    {
+        if (kind_ == Kind::TextBox) EnsureEdit();
+        QWidget::showEvent(e);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -419,6 +431,21 @@ private:
     }
 };
 
+void ControlWidget::EnsureEdit()
+{
+    if (edit_) return;
+    edit_ = new LineEdit(this);
+    edit_->setGeometry(0, 0, width(), height());
+    edit_->setFont(ToQFont(font_));
+    QPalette pal = edit_->palette();
+    pal.setColor(QPalette::Text, ToQColor(fore_));
+    edit_->setPalette(pal);
+    edit_->keyPress_ = keyPress_;
+    edit_->insertFilter_ = insertFilter_;
+    edit_->setText(ToQString(text_));
+    edit_->show();
+}
+
 void ControlWidget::ApplyGeometry()
 {
     setGeometry(TwipsToPixels(geometry_.left), TwipsToPixels(geometry_.top),
@@ -560,23 +587,30 @@ QWidget* Frame::ContainerWidget() const { return w_; }
 
 TextBox::TextBox(const Container& parent, const std::string& name, Geometry g, const std::string& text)
 {
-    w_ = Make(parent, Kind::TextBox, name, g);
-    auto* edit = new detail::LineEdit(w_);
-    edit->setGeometry(0, 0, w_->width(), w_->height());
-    edit->setFont(ToQFont(w_->font_));
-    edit->setText(ToQString(text));
-    edit->show();
-    w_->edit_ = edit;
+    w_ = new ControlWidget(parent.ContainerWidget(), Kind::TextBox, name, g);
+    w_->text_ = text;
+    w_->show();  // makes its editing widget now if its container is already on screen
 }
-std::string TextBox::Text() const { return w_->edit_->text().toStdString(); }
-void TextBox::SetText(const std::string& text) { w_->edit_->setText(ToQString(text)); }
+std::string TextBox::Text() const
+{
+    return w_->edit_ ? w_->edit_->text().toStdString() : w_->text_;
+}
+void TextBox::SetText(const std::string& text)
+{
+    if (w_->edit_)
+        w_->edit_->setText(ToQString(text));
+    else
+        w_->text_ = text;
+}
 void TextBox::OnKeyPress(std::function<void(int&)> handler)
 {
-    w_->edit_->keyPress_ = std::move(handler);
+    w_->keyPress_ = std::move(handler);
+    if (w_->edit_) w_->edit_->keyPress_ = w_->keyPress_;
 }
 void TextBox::SetInsertFilter(std::function<std::string(const std::string&)> filter)
 {
-    w_->edit_->insertFilter_ = std::move(filter);
+    w_->insertFilter_ = std::move(filter);
+    if (w_->edit_) w_->edit_->insertFilter_ = w_->insertFilter_;
 }
 
 // ---- CheckBox ----
