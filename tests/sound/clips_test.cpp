@@ -3,6 +3,7 @@
 #include "audio_analysis.h"
 #include "platform/drive/drive_mapping.h"
 #include "resources/chord_voicings.h"
+#include "support/expected_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -21,26 +22,8 @@ std::filesystem::path ClipFile(const std::string& name)
 
 double MidiHz(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
 
-// The note clips of each string, frets 0 to 12.
-struct StringRow {
-    int openMidi;
-    std::array<const char*, 13> clips;
-};
-
-constexpr std::array<StringRow, 6> kNoteClips{{
-    {64, {"1stStringE", "1stStringF", "1stStringF#", "1stStringG", "1stStringG#", "1stStringA", "1stStringA#",
-          "1stStringB", "1stStringC", "1stStringC#", "1stStringD", "1stStringD#", "1stStringTopE"}},
-    {59, {"2ndStringB", "2ndStringC", "2ndStringC#", "2ndStringD", "2ndStringD#", "2ndStringE", "2ndStringF",
-          "2ndStringF#", "2ndStringG", "2ndStringG#", "2ndStringA", "2ndStringA#", "2ndStringTopB"}},
-    {55, {"3rdStringG", "3rdStringG#", "3rdStringA", "3rdStringA#", "3rdStringB", "3rdStringC", "3rdStringC#",
-          "3rdStringD", "3rdStringD#", "3rdStringE", "3rdStringF", "3rdStringF#", "3rdStringTopG"}},
-    {50, {"4thStringD", "4thStringD#", "4thStringE", "4thStringF", "4thStringF#", "4thStringG", "4thStringG#",
-          "4thStringA", "4thStringA#", "4thStringB", "4thStringC", "4thStringC#", "4thStringTopD"}},
-    {45, {"5thStringA", "5thStringA#", "5thStringB", "5thStringC", "5thStringC#", "5thStringD", "5thStringD#",
-          "5thStringE", "5thStringF", "5thStringF#", "5thStringG", "5thStringG#", "5thStringTopA"}},
-    {40, {"6thStringE", "6thStringF", "6thStringF#", "6thStringG", "6thStringG#", "6thStringA", "6thStringA#",
-          "6thStringB", "6thStringC", "6thStringC#", "6thStringD", "6thStringD#", "6thStringTopE"}},
-}};
+// Open-string pitches, string 1 to 6 (E4 B3 G3 D3 A2 E2), written out to test the generator.
+constexpr std::array<int, 6> kOpenMidi{64, 59, 55, 50, 45, 40};
 
 // A sounding clip: mono 16-bit, 1.5 to 2.5 s, not clipped, starting and ending near silence.
 void ExpectCleanClip(const std::string& name, const Wav& wav)
@@ -59,13 +42,13 @@ void ExpectCleanClip(const std::string& name, const Wav& wav)
 
 TEST(GeneratedClips, EveryNoteSoundsAtThePitchOfItsStringAndFret)
 {
-    for (const StringRow& row : kNoteClips) {
+    for (std::size_t string = 0; string < 6; ++string) {
         for (int fret = 0; fret <= 12; ++fret) {
-            const std::string name = std::string(row.clips[static_cast<std::size_t>(fret)]) + ".swf";
+            const std::string name = strumwell::testing::kNoteClips[static_cast<std::size_t>(fret)][string];
             const auto wav = sound_test::ReadWav(ClipFile(name));
             ASSERT_TRUE(wav) << name << " is missing or not 16-bit PCM WAV";
             ExpectCleanClip(name, *wav);
-            const double expected = MidiHz(row.openMidi + fret);
+            const double expected = MidiHz(kOpenMidi[string] + fret);
             const auto steady = sound_test::Slice(wav->samples, wav->sampleRate / 10, wav->sampleRate / 4);
             const double heard = sound_test::PitchHz(steady, wav->sampleRate);
             EXPECT_NEAR(heard, expected, expected * 0.005) << name;
