@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin
   clang libclang-rt-14-dev
+  libcups2-dev cups printer-driver-cups-pdf poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,7 +7,9 @@
 #include "platform/clock/clock.h"
 #include "platform/flash/flash_control.h"
 #include "platform/comdlg/common_dialog.h"
+#include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
+#include "platform/printer/printer.h"
 #include "platform/registry/file_registry.h"
 #include "platform/shell/shell.h"
 #include "app/first_paint_probe.h"
@@ -48,6 +50,10 @@ int main(int argc, char** argv)
     services.registry = &registry;
     services.shell = &shell;
     services.kernel = &kernel;
+    platform::ScreenGdi gdi;
+    platform::DefaultPrinter printer;
+    services.gdi = &gdi;
+    services.printer = &printer;
     services.clock = &platform::RealClock();
     strumwell::Strumwellfrm window(services, commandLine);
     window.Form_Load();

@@ -11,6 +11,8 @@ class MessageBox;
 class Registry;
 class Shell;
 class Kernel;
+class Gdi;
+class Printer;
 
 struct Services {
     FlashControl* flash = nullptr;
@@ -23,6 +25,10 @@ struct Services {
     Registry* registry = nullptr;
     Shell* shell = nullptr;
     Kernel* kernel = nullptr;
+    // Printing: the screen's device layer for window captures and the default printer. None
+    // given: the print button captures and prints nothing.
+    Gdi* gdi = nullptr;
+    Printer* printer = nullptr;
 };
 
 }  // namespace platform

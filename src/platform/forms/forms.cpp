@@ -1,4 +1,5 @@
 #include "platform/forms/forms.h"
+#include "platform/forms/scale_units.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -29,6 +30,12 @@ int TwipsToPixels(int twips)
 }
 
 Picture::Picture(const QImage& image) : image_(std::make_shared<const QImage>(image)) {}
+
+namespace {
+int Himetric(double devicePixels) { return static_cast<int>(std::lround(devicePixels * 2540.0 / 96.0)); }
+}  // namespace
+int Picture::Width() const { return image_ ? Himetric(image_->deviceIndependentSize().width()) : 0; }
+int Picture::Height() const { return image_ ? Himetric(image_->deviceIndependentSize().height()) : 0; }
 
 std::uint32_t ResolveColour(Colour colour)
 {
@@ -698,6 +705,15 @@ void Form::SetBackColor(Colour colour)
     QPalette pal = client_->palette();
     pal.setColor(QPalette::Window, ToQColor(colour));
     client_->setPalette(pal);
+}
+int Form::ScaleMode() const { return vbTwips; }
+float Form::ScaleX(float width, int fromScale, int toScale) const
+{
+    return ConvertScale(width, fromScale, toScale);
+}
+float Form::ScaleY(float height, int fromScale, int toScale) const
+{
+    return ConvertScale(height, fromScale, toScale);
 }
 void Form::SetIcon(const Picture& icon)
 {

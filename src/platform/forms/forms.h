@@ -46,9 +46,16 @@ class Picture {
 public:
     Picture() = default;
     explicit Picture(const QImage& image);
+    // Shares an image whose owner lives until the last copy of the picture goes (a capture that
+    // owns its device handles).
+    explicit Picture(std::shared_ptr<const QImage> image) : image_(std::move(image)) {}
     std::uintptr_t Handle() const { return reinterpret_cast<std::uintptr_t>(image_.get()); }
     bool IsEmpty() const { return !image_; }
     const QImage* Image() const { return image_.get(); }
+    // Size in whole hundredths of a millimetre: the image's size on screen (device-independent
+    // pixels, 96 to the inch), whatever its pixel density. 0 for an empty picture.
+    int Width() const;
+    int Height() const;
     friend bool operator==(const Picture& a, const Picture& b) { return a.image_ == b.image_; }
 
 private:
@@ -232,6 +239,15 @@ public:
     std::string Caption() const;
     int ClientWidth() const { return width_; }
     int ClientHeight() const { return height_; }
+    // The handle the platform layers know the window by (its top-level widget).
+    std::uintptr_t hWnd() const { return reinterpret_cast<std::uintptr_t>(window_); }
+    // The client area in the window's own scale unit, twips (ScaleMode 1), and conversions
+    // between scale units, screen pixels being 15 twips.
+    int ScaleMode() const;
+    float ScaleWidth() const { return static_cast<float>(width_); }
+    float ScaleHeight() const { return static_cast<float>(height_); }
+    float ScaleX(float width, int fromScale, int toScale) const;
+    float ScaleY(float height, int fromScale, int toScale) const;
     void SetBackColor(Colour colour);
     void SetIcon(const Picture& icon);
     void SetFont(const Font& font);

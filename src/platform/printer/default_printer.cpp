@@ -1,0 +1,220 @@
+#include "platform/printer/printer.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
+
+#include <optional>
+
+#include "platform/forms/scale_units.h"
+
+namespace platform {
+
+namespace {
+
+// Where a document goes: the default printer's name ("" when there is none), its paper with the
+// printable area, and its dots to the inch.
+struct Target {
+    std::string printer;
+    QPageLayout layout;
+    int resolution = 600;
+};
+
+std::string DefaultPrinterName()
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest) return {};
+    std::string name = dest->name ? dest->name : "";
+    cupsFreeDests(1, dest);
+    return name;
+}
+
+Target LookUpTarget()
+{
+    Target target;
+    target.printer = DefaultPrinterName();
+    const QPrinterInfo info =
+        target.printer.empty() ? QPrinterInfo()
+                               : QPrinterInfo::printerInfo(QString::fromStdString(target.printer));
+    if (!info.isNull()) {
+        QPrinter printer(info, QPrinter::HighResolution);
+        target.layout = printer.pageLayout();
+        target.resolution = printer.resolution();
+    } else {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        target.layout = printer.pageLayout();
+        target.resolution = printer.resolution();
+    }
+    return target;
+}
+
+// A file name made of the song's title and the time, without characters a folder cannot hold.
+QString PdfName(const std::string& title, const QDateTime& when)
+{
+    QString name = QString::fromStdString(title).trimmed();
+    for (QChar& c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.isNull() || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) name.prepend(QStringLiteral("Strumwell "));
+    return name.trimmed() + QLatin1Char(' ') + when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+}
+
+QString FreePath(const QDir& folder, const QString& stem)
+{
+    QString path = folder.filePath(stem + QStringLiteral(".pdf"));
+    for (int n = 2; QFile::exists(path); ++n)
+        path = folder.filePath(stem + QStringLiteral(" (%1).pdf").arg(n));
+    return path;
+}
+
+}  // namespace
+
+struct DefaultPrinter::State {
+    std::string documentsFolder;
+    std::optional<Target> target;  // looked up for the document being made
+    struct Paint {
+        forms::Picture picture;
+        float x, y, width, height;  // twips from the printable area's corner
+    };
+    std::vector<Paint> paints;
+
+    const Target& Current()
+    {
+        if (!target) target = LookUpTarget();
+        return *target;
+    }
+
+    // Draws the document into a PDF file; "" on success, else why not.
+    std::string Render(const QString& path, const std::string& title)
+    {
+        const Target& t = Current();
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        printer.setPageLayout(t.layout);
+        printer.setResolution(t.resolution);
+        printer.setDocName(QString::fromStdString(title));
+        printer.setCreator(QStringLiteral("Strumwell"));
+        QPainter painter;
+        if (!painter.begin(&printer)) return "the file could not be written";
+        // Symbol art stays crisp: enlarged by repeating pixels, never smoothed into grey.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        const double dots = printer.resolution() / 1440.0;
+        for (const Paint& p : paints) {
+            const QImage* image = p.picture.Image();
+            if (!image || image->isNull()) continue;
+            const QRectF rect(p.x * dots, p.y * dots, p.width * dots, p.height * dots);
+            painter.drawImage(rect, *image, QRectF(image->rect()));
+        }
+        return painter.end() ? std::string() : std::string("the file could not be written");
+    }
+};
+
+DefaultPrinter::DefaultPrinter(std::string documentsFolder) : state_(std::make_unique<State>())
+{
+    state_->documentsFolder = std::move(documentsFolder);
+}
+
+DefaultPrinter::~DefaultPrinter() = default;
+
+int DefaultPrinter::ScaleMode() const { return forms::vbTwips; }
+
+float DefaultPrinter::ScaleWidth() const
+{
+    return static_cast<float>(state_->Current().layout.paintRect(QPageLayout::Inch).width() * 1440.0);
+}
+
+float DefaultPrinter::ScaleHeight() const
+{
+    return static_cast<float>(state_->Current().layout.paintRect(QPageLayout::Inch).height() * 1440.0);
+}
+
+float DefaultPrinter::ScaleX(float width, int fromScale, int toScale) const
+{
+    return forms::ConvertScale(width, fromScale, toScale, state_->Current().resolution);
+}
+
+float DefaultPrinter::ScaleY(float height, int fromScale, int toScale) const
+{
+    return forms::ConvertScale(height, fromScale, toScale, state_->Current().resolution);
+}
+
+void DefaultPrinter::PaintPicture(const forms::Picture& picture, float x, float y, float width,
+                                  float height)
+{
+    state_->Current();
+    state_->paints.push_back({picture, x, y, width, height});
+}
+
+PrintOutcome DefaultPrinter::EndDoc()
+{
+    PrintOutcome outcome;
+    if (state_->paints.empty()) {
+        state_->target.reset();
+        outcome.kind = PrintOutcome::Kind::NothingPrinted;
+        outcome.message = "Nothing was printed: the page is empty.";
+        return outcome;
+    }
+    const Target target = state_->Current();
+    outcome.printer = target.printer;
+    if (target.printer.empty()) {
+        // No printer: the page goes into a PDF file in the documents folder.
+        const QString folder = state_->documentsFolder.empty()
+                                   ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                   : QString::fromStdString(state_->documentsFolder);
+        const QString path = FreePath(QDir(folder), PdfName(DocumentTitle(), QDateTime::currentDateTime()));
+        QFile probe(path);
+        std::string failure;
+        if (!QDir().mkpath(folder))
+            failure = "the folder could not be made";
+        else if (!probe.open(QIODevice::WriteOnly))
+            failure = probe.errorString().toStdString();
+        else
+            probe.close();
+        if (failure.empty()) failure = state_->Render(path, DocumentTitle());
+        if (failure.empty()) {
+            outcome.kind = PrintOutcome::Kind::SavedAsPdf;
+            outcome.path = path.toStdString();
+            outcome.message = "No printer is set up, so the page was saved as a PDF file:\n" + outcome.path;
+        } else {
+            QFile::remove(path);
+            outcome.kind = PrintOutcome::Kind::Failed;
+            outcome.message = "No printer is set up, and the page could not be saved as a PDF file in " +
+                              folder.toStdString() + ": " + failure + ".";
+        }
+    } else {
+        QTemporaryFile job(QDir::temp().filePath(QStringLiteral("strumwell-print-XXXXXX.pdf")));
+        std::string failure;
+        if (!job.open())
+            failure = job.errorString().toStdString();
+        else
+            failure = state_->Render(job.fileName(), DocumentTitle());
+        if (failure.empty()) {
+            const std::string title = DocumentTitle().empty() ? "Strumwell" : DocumentTitle();
+            const int id = cupsPrintFile(target.printer.c_str(), job.fileName().toLocal8Bit().constData(),
+                                         title.c_str(), 0, nullptr);
+            if (id == 0) failure = cupsLastErrorString() ? cupsLastErrorString() : "unknown error";
+        }
+        if (failure.empty()) {
+            outcome.kind = PrintOutcome::Kind::Printed;
+        } else {
+            outcome.kind = PrintOutcome::Kind::Failed;
+            outcome.message = "The printer \"" + target.printer + "\" did not take the page: " + failure + ".";
+        }
+    }
+    state_->paints.clear();
+    state_->target.reset();
+    return outcome;
+}
+
+}  // namespace platform
