@@ -29,6 +29,18 @@ constexpr std::array<Twin, 2> kRestTwins{{
     {&SymbolLibrary::pctQuaverRest, &SymbolLibrary::pctQuaverRestRed},
 }};
 
+// Where a box shows the red twin of a pair, it gets the normal picture back.
+template <std::size_t N>
+void RestoreNormal(PictureBox& box, const SymbolLibrary& symbols, const std::array<Twin, N>& twins)
+{
+    for (const Twin& twin : twins) {
+        if (Strumwellfrm::SameSymbol(box.GetPicture(), (symbols.*twin.red).GetPicture())) {
+            Strumwellfrm::ShowSymbol(box, symbols.*twin.normal);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void Strumwellfrm::MarkCellPlayed(int k)
@@ -48,30 +60,17 @@ void Strumwellfrm::MarkCellPlayed(int k)
         ShowSymbol(cell, symbols.pctQuaverRestRed);
 }
 
-void Strumwellfrm::ClearRhythmMark(int k)
+void Strumwellfrm::ClearRhythmMark(int k) { RestoreNormal(sheet.imgNoteRhythm[k], symbols, kRhythmTwins); }
+
+// The rest rules test the picture, not the token.
+void Strumwellfrm::ClearPlaybackMarks(const RowBinding& rows)
 {
-    PictureBox& rhythm = sheet.imgNoteRhythm[k];
-    for (const Twin& twin : kRhythmTwins) {
-        if (SameSymbol(rhythm.GetPicture(), (symbols.*twin.red).GetPicture())) {
-            ShowSymbol(rhythm, symbols.*twin.normal);
-            return;
-        }
+    for (int k = 1; k <= 32; ++k) {
+        RestoreNormal((*rows.cells)[k], symbols, kRestTwins);
+        RestoreNormal((*rows.rhythm)[k], symbols, kRhythmTwins);
     }
 }
 
-// The rest rules test the picture, not the token.
-void Strumwellfrm::ClearPlaybackHighlight()
-{
-    for (int k = 1; k <= 32; ++k) {
-        ClearRhythmMark(k);
-        PictureBox& cell = sheet.imgRest[k];
-        for (const Twin& twin : kRestTwins) {
-            if (SameSymbol(cell.GetPicture(), (symbols.*twin.red).GetPicture())) {
-                ShowSymbol(cell, symbols.*twin.normal);
-                break;
-            }
-        }
-    }
-}
+void Strumwellfrm::ClearPlaybackHighlight() { ClearPlaybackMarks(VisibleRows()); }
 
 }  // namespace strumwell

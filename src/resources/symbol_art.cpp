@@ -441,10 +441,20 @@ QImage BarlinePlain()
     return ToMono(canvas);
 }
 
-QImage TabClef()
+namespace {
+Canvas ClefStaff()
 {
     Canvas canvas = Staff(kClefWidth, kClefStartBar);
     canvas.Fill(kClefStartBar, kTopLine, kClefStartBar + 1, kBottomLine, kInk);
+    return canvas;
+}
+}  // namespace
+
+QImage TabClefStaff() { return ToMono(ClefStaff()); }
+
+QImage TabClef()
+{
+    Canvas canvas = ClefStaff();
     const std::array<Glyph, 3> letters{kClefT, kClefA, kClefB};
     for (std::size_t i = 0; i < letters.size(); ++i) {
         const int top = kClefLetterTops[i];

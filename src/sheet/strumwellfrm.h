@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/forms/forms.h"
@@ -21,6 +22,8 @@ class FlashControl;
 }
 
 namespace strumwell {
+
+class PrintPreviews;
 
 using forms::CheckBox;
 using forms::CommandButton;
@@ -293,6 +296,8 @@ public:
     void MarkCellPlayed(int k);
     void ClearPlaybackHighlight();
     void ClearRhythmMark(int k);
+    // Every played mark of the rows of a page (the visible page or a store) back to normal.
+    void ClearPlaybackMarks(const RowBinding& rows);
     // The clip table stage of a step: sounds imgRest(PlayPosition) and shows its item
     // (playback/clip_table.cpp). LoadWorksongClip is called by nothing.
     void PlayCellClips();
@@ -331,6 +336,8 @@ public:
 
     // ---- printing (printing/) ----
     void Print_Click();
+    // The preview windows of the run, each made on first use.
+    PrintPreviews& Previews();
 
 private:
     void BuildSymbolLibrary();
@@ -338,6 +345,7 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
+    std::unique_ptr<PrintPreviews> previews_;
 };
 
 }  // namespace strumwell

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QImage>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -140,16 +141,20 @@ public:
     Font font_;
     Picture picture_;
     bool border_ = false;
+    bool singleLine_ = false;
+    bool autoSize_ = false;
     int value_ = 0;
     CheckBox::Style checkStyle_ = CheckBox::Style::Standard;
     std::function<void()> clickHandler_;
     // A text box makes its editing widget only when it is first shown: the hidden text boxes
     // (the load buffer, the page stores) then cost no more than a plain widget at start.
     LineEdit* edit_ = nullptr;
+    bool editFrame_ = true;
     std::string text_;
     std::function<void(int&)> keyPress_;
     std::function<std::string(const std::string&)> insertFilter_;
     void EnsureEdit();
+    void ApplyEditColours();
     bool pressed_ = false;
 
 protected:
@@ -166,7 +171,10 @@ protected:
         case Kind::Label:
             p.fillRect(rect(), ToQColor(back_));
             p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-            p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, ToQString(caption_));
+            p.drawText(rect(),
+                       Qt::AlignLeft | Qt::AlignTop |
+                           (singleLine_ ? Qt::TextSingleLine : Qt::TextWordWrap),
+                       ToQString(caption_));
             break;
         case Kind::PictureBox:
         case Kind::Frame:
@@ -274,7 +282,8 @@ private:
         p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
         p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, ToQString(caption_));
+        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter | Qt::TextWordWrap,
+                   ToQString(caption_));
         if (hasFocus()) {
             p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
             p.drawRect(r.adjusted(4, 4, -5, -5));
@@ -444,13 +453,23 @@ void ControlWidget::EnsureEdit()
     edit_ = new LineEdit(this);
     edit_->setGeometry(0, 0, width(), height());
     edit_->setFont(ToQFont(font_));
-    QPalette pal = edit_->palette();
-    pal.setColor(QPalette::Text, ToQColor(fore_));
-    edit_->setPalette(pal);
+    edit_->setFrame(editFrame_);
+    ApplyEditColours();
     edit_->keyPress_ = keyPress_;
     edit_->insertFilter_ = insertFilter_;
     edit_->setText(ToQString(text_));
     edit_->show();
+}
+
+// A disabled box keeps its colours: it only stops taking input.
+void ControlWidget::ApplyEditColours()
+{
+    QPalette pal = edit_->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Text, ToQColor(fore_));
+        pal.setColor(group, QPalette::Base, Qt::white);
+    }
+    edit_->setPalette(pal);
 }
 
 void ControlWidget::ApplyGeometry()
@@ -506,11 +525,7 @@ Colour Control::ForeColor() const { return w_->fore_; }
 void Control::SetForeColor(Colour colour)
 {
     w_->fore_ = colour;
-    if (w_->edit_) {
-        QPalette pal = w_->edit_->palette();
-        pal.setColor(QPalette::Text, ToQColor(colour));
-        w_->edit_->setPalette(pal);
-    }
+    if (w_->edit_) w_->ApplyEditColours();
     w_->update();
 }
 const std::string& Control::ToolTipText() const { return w_->toolTip_; }
@@ -561,6 +576,11 @@ void Label::SetCaption(const std::string& caption)
     w_->caption_ = caption;
     w_->update();
 }
+void Label::SetSingleLine(bool singleLine)
+{
+    w_->singleLine_ = singleLine;
+    w_->update();
+}
 
 // ---- PictureBox ----
 
@@ -573,8 +593,18 @@ void PictureBox::SetPicture(const Picture& picture)
 {
     if (w_->picture_ == picture) return;
     w_->picture_ = picture;
+    if (w_->autoSize_) {
+        if (const QImage* img = picture.Image()) {
+            const QSizeF size = img->deviceIndependentSize();
+            w_->geometry_.width = static_cast<int>(std::lround(size.width() * kTwipsPerPixel));
+            w_->geometry_.height = static_cast<int>(std::lround(size.height() * kTwipsPerPixel));
+            w_->ApplyGeometry();
+        }
+    }
     w_->update();
 }
+void PictureBox::SetAutoSize(bool autoSize) { w_->autoSize_ = autoSize; }
+bool PictureBox::AutoSize() const { return w_->autoSize_; }
 void PictureBox::SetBorder(bool border)
 {
     w_->border_ = border;
@@ -618,6 +648,11 @@ void TextBox::SetInsertFilter(std::function<std::string(const std::string&)> fil
 {
     w_->insertFilter_ = std::move(filter);
     if (w_->edit_) w_->edit_->insertFilter_ = w_->insertFilter_;
+}
+void TextBox::SetBorder(bool border)
+{
+    w_->editFrame_ = border;
+    if (w_->edit_) w_->edit_->setFrame(border);
 }
 
 // ---- CheckBox ----
@@ -681,10 +716,25 @@ std::vector<MenuItem> Menu::Items() const
 
 // ---- Form ----
 
+namespace {
+// The top-level window of a form: tells the form when the user has closed it.
+class FormWindow : public QMainWindow {
+public:
+    std::function<void()> closed;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        QMainWindow::closeEvent(e);
+        if (e->isAccepted() && closed) closed();
+    }
+};
+}  // namespace
+
 Form::Form(const std::string& caption, int clientWidth, int clientHeight)
     : width_(clientWidth), height_(clientHeight)
 {
-    window_ = new QMainWindow;
+    window_ = new FormWindow;
     QObject::connect(window_, &QObject::destroyed, [this] { window_ = nullptr; });
     window_->setWindowTitle(ToQString(caption));
     client_ = new QWidget(window_);
@@ -737,6 +787,11 @@ void Form::Show()
 {
     window_->setFixedSize(window_->sizeHint());
     window_->show();
+}
+void Form::UnloadOnClose()
+{
+    window_->setAttribute(Qt::WA_QuitOnClose, false);
+    static_cast<FormWindow*>(window_)->closed = [this] { loaded_ = false; };
 }
 
 void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -125,6 +125,9 @@ public:
     Label(const Container& parent, const std::string& name, Geometry g, const std::string& caption);
     const std::string& Caption() const;
     void SetCaption(const std::string& caption);
+    // The caption stays on one line and is cut off at the label's right edge, rather than
+    // breaking between words onto lines the label may be too low to show whole.
+    void SetSingleLine(bool singleLine);
 };
 
 class PictureBox : public Control, public Container {
@@ -134,6 +137,9 @@ public:
     const Picture& GetPicture() const;
     void SetPicture(const Picture& picture);
     void SetBorder(bool border);
+    // The box takes the size of every picture it is given (its size on screen, in twips).
+    void SetAutoSize(bool autoSize);
+    bool AutoSize() const;
     QWidget* ContainerWidget() const override;
 };
 
@@ -156,6 +162,9 @@ public:
     // Rewrites text that arrives other than by a key press (paste, drop, input method) before it
     // is inserted.
     void SetInsertFilter(std::function<std::string(const std::string&)> filter);
+    // Without a border the text stands on the box's back colour alone. A disabled box takes no
+    // input and still shows its text in its own colours.
+    void SetBorder(bool border);
 };
 
 class CheckBox : public Control {
@@ -170,6 +179,7 @@ public:
     void SetCaption(const std::string& caption);
 };
 
+// A caption wider than the button breaks between words onto centred lines.
 class CommandButton : public Control {
 public:
     CommandButton() = default;
@@ -254,12 +264,18 @@ public:
     Menu AddMenu(const std::string& name, const std::string& caption);
     std::vector<Menu> Menus() const;
     void Show();
+    // The user's close unloads the window: Loaded() turns false for good, and whoever holds the
+    // form makes a new one when the window is needed again. Such a window does not keep the
+    // program running once the main window has closed.
+    void UnloadOnClose();
+    bool Loaded() const { return loaded_; }
 
 private:
     QMainWindow* window_ = nullptr;  // owned here unless Qt already deleted it
     QWidget* client_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    bool loaded_ = true;
 };
 
 // Lets the user interface handle what is waiting (input, paints, timers) and returns.
