@@ -10,6 +10,12 @@ if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091
   source tools/pulse-null-sink.sh
 fi
+# A print scheduler whose default queue writes PDF files, for the printing tests.
+if [ "$(id -u)" -eq 0 ]; then
+  tools/start-cups.sh
+else
+  echo "not root: the print scheduler is not started; the printing tests that need it skip"
+fi
 # A short fuzz run of the song-file reader (clang, libFuzzer, AddressSanitizer and UBSan).
 tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 12
 ctest --test-dir build --output-on-failure

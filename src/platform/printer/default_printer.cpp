@@ -46,10 +46,13 @@ Target LookUpTarget()
         target.printer.empty() ? QPrinterInfo()
                                : QPrinterInfo::printerInfo(QString::fromStdString(target.printer));
     if (!info.isNull()) {
+        // The paper's printable area: all of it but the margins the printer cannot reach.
         QPrinter printer(info, QPrinter::HighResolution);
         target.layout = printer.pageLayout();
+        target.layout.setMargins(target.layout.minimumMargins());
         target.resolution = printer.resolution();
     } else {
+        // A file to be printed later keeps the usual margins of a PDF page.
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         target.layout = printer.pageLayout();

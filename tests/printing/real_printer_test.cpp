@@ -1,0 +1,303 @@
+// The real printer layer against a real print scheduler: the capture of a window printed on the
+// default queue (tools/start-cups.sh makes it a queue that writes PDF files), a job the printer
+// refuses, and printing with no printer at all.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QStandardPaths>
+
+#include <cmath>
+
+#include "platform/gdi/gdi.h"
+#include "platform/printer/printer.h"
+#include "printing/printing_module.h"
+#include "printing/print_check.h"
+
+namespace strumwell {
+namespace {
+
+namespace PM = PrintingModule;
+using namespace strumwell::testing;
+
+// A title no other job has, which the PDF queue puts into the file's name.
+QString UniqueTitle(const char* what)
+{
+    static int count = 0;
+    return QStringLiteral("strumwell-%1-%2-%3").arg(QLatin1String(what)).arg(QCoreApplication::applicationPid()).arg(++count);
+}
+
+// The six staff lines of a tab cell, 16 x 105 pixels, one pixel thick.
+QImage CellSymbol()
+{
+    QImage image(16, 105, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int line = 0; line < 6; ++line)
+        for (int x = 0; x < 16; ++x) image.setPixel(x, 12 + 16 * line, qRgb(0, 0, 0));
+    return image;
+}
+
+QImage Black(int size)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    return image;
+}
+
+// A window of the three-page preview's size: black marks in two opposite corners, and a bar of
+// eight tab cells laid 240 twips apart as the preview lays them.
+class PrintedWindow {
+public:
+    PrintedWindow()
+    {
+        topLeft.SetPicture(forms::Picture(Black(8)));
+        bottomRight.SetPicture(forms::Picture(Black(8)));
+        cells.Reserve(1, 8);
+        const forms::Picture cell(CellSymbol());
+        for (int k = 1; k <= 8; ++k) {
+            cells.Add(forms::PictureBox(form, "imgTab", {720 + 240 * (k - 1), 1320, 255, 1575}));
+            cells[k].SetPicture(cell);
+        }
+        form.Show();
+        forms::DoEvents();
+    }
+    forms::Form form{"Print Preview", 9795, 7800};
+    forms::PictureBox topLeft{form, "topLeft", {0, 0, 120, 120}};
+    forms::PictureBox bottomRight{form, "bottomRight", {9795 - 120, 7800 - 120, 120, 120}};
+    forms::ControlArray<forms::PictureBox> cells;
+};
+
+class CupsQueue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!SchedulerAnswers()) GTEST_SKIP() << "no print scheduler answers (tools/start-cups.sh starts one)";
+        if (DefaultQueue() != kPdfQueue)
+            GTEST_SKIP() << "the default printer is not the PDF queue of tools/start-cups.sh; nothing is "
+                            "printed on a real printer";
+        paper = PaperOfQueue(kPdfQueue);
+        ASSERT_TRUE(paper) << "the PDF queue's printer description cannot be read";
+    }
+
+    // Prints the window's capture on the default printer and waits for the PDF the queue writes.
+    QString PrintAndWait(const forms::Form& form, const QString& title)
+    {
+        platform::ScreenGdi gdi;
+        platform::DefaultPrinter printer;
+        printer.SetDocumentTitle(title.toStdString());
+        PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, form));
+        const platform::PrintOutcome outcome = printer.EndDoc();
+        EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Printed) << outcome.message;
+        EXPECT_EQ(outcome.printer, kPdfQueue.toStdString());
+        EXPECT_EQ(outcome.message, "");
+        const QString pdf = WaitForPdf(PdfQueueFolder(), title);
+        EXPECT_FALSE(pdf.isEmpty()) << "no PDF with " << title.toStdString() << " in "
+                                    << PdfQueueFolder().toStdString();
+        return pdf;
+    }
+
+    std::optional<QueuePaper> paper;
+};
+
+TEST_F(CupsQueue, CaptureFillsThePrintableWidthFromItsTopLeftCorner)
+{
+    PrintedWindow window;
+    const QString pdf = PrintAndWait(window.form, UniqueTitle("fit"));
+    ASSERT_FALSE(pdf.isEmpty());
+
+    const int dpi = 100;
+    const QImage page = RenderPdf(pdf, dpi);
+    const double px = dpi / 72.0;  // pixels a point
+    ASSERT_NEAR(page.width(), paper->paper.width() * px, 1.5);
+    ASSERT_NEAR(page.height(), paper->paper.height() * px, 1.5);
+    // The corner marks span the picture: from the printable area's top-left corner, the printable
+    // width wide, with the window's proportions.
+    const QRect inked = InkedArea(page);
+    const QRectF printable(paper->printable.x() * px, paper->printable.y() * px,
+                           paper->printable.width() * px, paper->printable.height() * px);
+    EXPECT_NEAR(inked.left(), printable.left(), 1.5);
+    EXPECT_NEAR(inked.top(), printable.top(), 1.5);
+    EXPECT_NEAR(inked.width(), printable.width(), 2.0);
+    EXPECT_NEAR(inked.height(), printable.width() * 7800.0 / 9795.0, 2.0);
+
+    // The page holds the capture at four times the window's pixels.
+    const QList<int> widths = PdfImageWidths(pdf);
+    ASSERT_EQ(widths.size(), 1);
+    EXPECT_GE(widths[0], 653 * 4);
+}
+
+TEST_F(CupsQueue, StaffLinesPrintSolidBlackAcrossTheCells)
+{
+    PrintedWindow window;
+    const QString pdf = PrintAndWait(window.form, UniqueTitle("staff"));
+    ASSERT_FALSE(pdf.isEmpty());
+
+    const int dpi = 300;
+    const QImage page = RenderPdf(pdf, dpi);
+    const double px = dpi / 72.0;
+    const double scale = paper->printable.width() * px / 653.0;  // paper pixels a window pixel
+    const QPointF origin(paper->printable.x() * px, paper->printable.y() * px);
+    // The cells of the bar, in page pixels, a little inside their outer edges.
+    const int left = static_cast<int>(std::ceil(origin.x() + 48 * scale)) + 1;
+    const int right = static_cast<int>(std::floor(origin.x() + (48 + 8 * 16) * scale)) - 2;
+    for (int line = 0; line < 6; ++line) {
+        SCOPED_TRACE("staff line " + std::to_string(line + 1));
+        const double centre = origin.y() + (88 + 12 + 16 * line + 0.5) * scale;
+        int solidRows = 0;
+        for (int y = static_cast<int>(centre - scale); y <= static_cast<int>(centre + scale); ++y) {
+            bool solid = true;
+            for (int x = left; x <= right && solid; ++x) solid = qGray(page.pixel(x, y)) <= 40;
+            solidRows += solid;
+        }
+        EXPECT_GE(solidRows, 2);  // a screen pixel is about four paper pixels at 300 dpi
+    }
+}
+
+TEST_F(CupsQueue, TwoPressesAreTwoDocuments)
+{
+    PrintedWindow window;
+    const QString title = UniqueTitle("twice");
+    const QString first = PrintAndWait(window.form, title + QStringLiteral("-a"));
+    const QString second = PrintAndWait(window.form, title + QStringLiteral("-b"));
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_FALSE(second.isEmpty());
+    EXPECT_NE(first, second);
+}
+
+// A queue that exists but refuses jobs, made for the test and removed after it; the user's
+// default is pointed at it through LPDEST.
+class RefusingQueue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!SchedulerAnswers()) GTEST_SKIP() << "no print scheduler answers (tools/start-cups.sh starts one)";
+        const QStringList add = {QStringLiteral("-p"), kQueue, QStringLiteral("-v"), QStringLiteral("cups-pdf:/"),
+                                 QStringLiteral("-P"), QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd")};
+        if (QProcess::execute(QStringLiteral("lpadmin"), add) != 0)
+            GTEST_SKIP() << "cannot add a print queue (needs the scheduler's admin rights)";
+        added = true;
+        ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("out of paper"), kQueue}), 0);
+        savedDest = qgetenv("LPDEST");
+        qputenv("LPDEST", kQueue.toLocal8Bit());
+    }
+    void TearDown() override
+    {
+        if (!added) return;
+        if (savedDest.isNull())
+            qunsetenv("LPDEST");
+        else
+            qputenv("LPDEST", savedDest);
+        QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kQueue});
+    }
+    const QString kQueue = QStringLiteral("StrumwellRefusing");
+    bool added = false;
+    QByteArray savedDest;
+};
+
+TEST_F(RefusingQueue, IsReportedWithThePrintersNameAndReason)
+{
+    PrintedWindow window;
+    platform::ScreenGdi gdi;
+    platform::DefaultPrinter printer;
+    printer.SetDocumentTitle("refused");
+    PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, window.form));
+    const platform::PrintOutcome outcome = printer.EndDoc();
+    EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Failed);
+    EXPECT_EQ(outcome.printer, kQueue.toStdString());
+    EXPECT_NE(outcome.message.find("\"StrumwellRefusing\""), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find("not accepting jobs"), std::string::npos) << outcome.message;
+}
+
+// Printing with no default printer: run by ctest as printing_without_printer, where no scheduler
+// answers. The documents folder comes from a home and desktop settings made for the test.
+class NoDefaultPrinter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!DefaultQueue().isEmpty())
+            GTEST_SKIP() << "a default printer is set up; ctest's printing_without_printer runs this without one";
+        ASSERT_TRUE(home.isValid());
+        saved = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME")};
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        QDir(home.path()).mkpath(QStringLiteral("config"));
+        QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
+        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+        // The test main's test mode would hide the desktop's folder settings.
+        QStandardPaths::setTestModeEnabled(false);
+    }
+    void TearDown() override
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (saved.first.isNull()) return;
+        qputenv("HOME", saved.first);
+        if (saved.second.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", saved.second);
+    }
+
+    platform::PrintOutcome Print(const std::string& title)
+    {
+        PrintedWindow window;
+        platform::ScreenGdi gdi;
+        platform::DefaultPrinter printer;
+        printer.SetDocumentTitle(title);
+        PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, window.form));
+        return printer.EndDoc();
+    }
+
+    QTemporaryDir home;
+    std::pair<QByteArray, QByteArray> saved;
+};
+
+TEST_F(NoDefaultPrinter, SavesThePageAsAPdfInTheDocumentsFolder)
+{
+    const QString papers = home.filePath(QStringLiteral("Papers"));
+    const platform::PrintOutcome first = Print("Sunny Day / take 2");
+    ASSERT_EQ(first.kind, platform::PrintOutcome::Kind::SavedAsPdf) << first.message;
+    const QFileInfo file(QString::fromStdString(first.path));
+    EXPECT_EQ(file.absolutePath(), papers);
+    EXPECT_TRUE(file.fileName().startsWith(QStringLiteral("Sunny Day _ take 2 ") +
+                                           QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))))
+        << file.fileName().toStdString();
+    EXPECT_TRUE(file.fileName().endsWith(QStringLiteral(".pdf")));
+    EXPECT_NE(first.message.find(first.path), std::string::npos) << first.message;
+    EXPECT_EQ(first.printer, "");
+
+    // A real PDF with the capture in it, at the window's proportions.
+    const QImage page = RenderPdf(file.filePath(), 100);
+    ASSERT_FALSE(page.isNull());
+    const QRect inked = InkedArea(page);
+    EXPECT_NEAR(static_cast<double>(inked.height()) / inked.width(), 7800.0 / 9795.0, 0.01);
+
+    // The same title again, within the same second or not, never replaces the first file.
+    const platform::PrintOutcome second = Print("Sunny Day / take 2");
+    ASSERT_EQ(second.kind, platform::PrintOutcome::Kind::SavedAsPdf) << second.message;
+    EXPECT_NE(second.path, first.path);
+    EXPECT_TRUE(QFileInfo::exists(file.filePath()));
+}
+
+TEST_F(NoDefaultPrinter, AnUntitledSongGetsTheProgramsName)
+{
+    const platform::PrintOutcome outcome = Print("  ");
+    ASSERT_EQ(outcome.kind, platform::PrintOutcome::Kind::SavedAsPdf) << outcome.message;
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(outcome.path)).fileName().startsWith(QStringLiteral("Strumwell ")));
+}
+
+TEST_F(NoDefaultPrinter, ADocumentsFolderThatCannotBeMadeIsReported)
+{
+    QFile blocker(home.filePath(QStringLiteral("Papers")));  // a file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const platform::PrintOutcome outcome = Print("Blocked");
+    EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Failed);
+    EXPECT_NE(outcome.message.find("could not be saved"), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find(home.filePath(QStringLiteral("Papers")).toStdString()), std::string::npos)
+        << outcome.message;
+}
+
+}  // namespace
+}  // namespace strumwell
