@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QTest>
 #include <QWidget>
@@ -179,6 +181,86 @@ TEST_F(Forms, ButtonsAnswerTheKeyboard)
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(pause.Value(), 1);
     EXPECT_EQ(button.Widget()->focusPolicy(), Qt::StrongFocus);
+}
+
+
+// Rows of the widget's own drawing that hold any dark pixel.
+int InkedRows(QWidget* widget, int fromRow)
+{
+    const QImage image = widget->grab().toImage();
+    int rows = 0;
+    for (int y = fromRow; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 160) {
+                ++rows;
+                break;
+            }
+    return rows;
+}
+
+TEST_F(Forms, SingleLineLabelCutsItsCaptionOffAtTheRightEdge)
+{
+    // Tall enough to show the lines a wrapping label breaks the caption onto.
+    const std::string words = "la la la la la la la la la la la la la la la la la la la la la";
+    Label wrapping(form, "w", {0, 0, 1200, 1500}, words);
+    Label single(form, "s", {1500, 0, 1200, 1500}, words);
+    single.SetSingleLine(true);
+    const int lineHeight = single.Widget()->fontMetrics().height();
+    EXPECT_GT(InkedRows(wrapping.Widget(), lineHeight), 0);
+    EXPECT_EQ(InkedRows(single.Widget(), lineHeight), 0);
+    EXPECT_GT(InkedRows(single.Widget(), 0), 0);
+}
+
+TEST_F(Forms, ButtonCaptionBreaksBetweenWords)
+{
+    CommandButton narrow(form, "b", {0, 0, 855, 1215}, "Click Here To Print");
+    const int lineHeight = narrow.Widget()->fontMetrics().height();
+    EXPECT_GT(InkedRows(narrow.Widget(), 0), 2 * lineHeight);  // three lines of text
+}
+
+TEST_F(Forms, AutoSizedPictureBoxTakesThePicturesSizeOnScreen)
+{
+    PictureBox box(form, "p", {0, 0, 300, 300});
+    QImage fine(80, 40, QImage::Format_RGB32);
+    fine.setDevicePixelRatio(4);  // 20 x 10 on screen
+    box.SetPicture(Picture(fine));
+    EXPECT_EQ(box.Width(), 300);
+    box.SetAutoSize(true);
+    EXPECT_TRUE(box.AutoSize());
+    box.SetPicture(Picture(fine));
+    EXPECT_EQ(box.Width(), 300);
+    EXPECT_EQ(box.Height(), 150);
+    box.SetPicture(Picture());  // no picture: the size stays
+    EXPECT_EQ(box.Width(), 300);
+}
+
+TEST_F(Forms, DisabledBorderlessTextBoxKeepsItsColours)
+{
+    TextBox text(form, "t", {0, 0, 3000, 480}, "Author");
+    text.SetBorder(false);
+    text.SetForeColor(0x00000000);
+    text.SetEnabled(false);
+    auto* edit = text.Widget()->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_FALSE(edit->hasFrame());
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Base), QColor(Qt::white));
+}
+
+TEST(FormLifetime, ClosingUnloadsOnlyAWindowThatAskedForIt)
+{
+    Form plain("plain", 600, 600);
+    Form secondary("secondary", 600, 600);
+    secondary.UnloadOnClose();
+    plain.Show();
+    secondary.Show();
+    EXPECT_TRUE(secondary.Loaded());
+    plain.Window()->close();
+    secondary.Window()->close();
+    EXPECT_TRUE(plain.Loaded());
+    EXPECT_FALSE(secondary.Loaded());
+    EXPECT_FALSE(secondary.Window()->testAttribute(Qt::WA_QuitOnClose));
 }
 
 }  // namespace

@@ -99,6 +99,7 @@ std::vector<Symbol> AllSymbols()
         {"BarlineContinue", art::BarlineContinue, 16, 105, QImage::Format_Mono},
         {"BarlinePlain", art::BarlinePlain, 16, 105, QImage::Format_Mono},
         {"TabClef", art::TabClef, 34, 105, QImage::Format_Mono},
+        {"TabClefStaff", art::TabClefStaff, 34, 105, QImage::Format_Mono},
         {"NoteLengthBackground", art::NoteLengthBackground, 235, 76, QImage::Format_Indexed8},
         {"WindowIcon", art::WindowIcon, 32, 32, QImage::Format_Indexed8},
     };
@@ -377,6 +378,27 @@ TEST(SymbolArt, TabClefStartsTheStaffAndRunsItIntoTheFirstCell)
     // The letters lie inside the staff, in the shown rows.
     EXPECT_EQ(Band(clef, 0, kStringRows.front() - 1).find('#'), std::string::npos);
     EXPECT_EQ(Band(clef, kStringRows.back() + 1, 104).find('#'), std::string::npos);
+}
+
+// The clef of the print preview, whose letters are labels over it: the clef without its letters.
+TEST(SymbolArt, TabClefStaffIsTheClefWithoutItsLetters)
+{
+    const QImage clef = art::TabClef();
+    const QImage staff = art::TabClefStaff();
+    const int bar = BarColumns(clef).front();
+    EXPECT_EQ(BarColumns(staff).front(), bar);
+    for (int row : kStringRows) EXPECT_TRUE(RowAllBlack(staff, row, bar, 33)) << row;
+    int letterInk = 0;
+    for (int y = 0; y < 105; ++y)
+        for (int x = 0; x < 34; ++x) {
+            const bool line = std::find(kStringRows.begin(), kStringRows.end(), y) != kStringRows.end();
+            const bool startBar = x >= bar && x <= bar + 1 && y >= kStringRows.front() && y <= kStringRows.back();
+            if (!line && !startBar) {
+                EXPECT_FALSE(Ink(staff, x, y)) << x << "," << y;
+                letterInk += Ink(clef, x, y);
+            }
+        }
+    EXPECT_GT(letterInk, 0);
 }
 
 TEST(SymbolArt, NoteLengthBackgroundIsPale)

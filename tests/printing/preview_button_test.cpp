@@ -1,0 +1,171 @@
+// The preview's print button: it hides itself, lets the window repaint, captures the window into
+// the hidden Picture1, prints that picture fitted to the paper and ends the document, lets events
+// run again and shows itself; a job that did not reach the printer is explained; the window stays.
+
+#include "preview_fixture.h"
+
+#include <QCoreApplication>
+#include <QImage>
+
+namespace strumwell::testing {
+namespace {
+
+using Kind = platform::PrintOutcome::Kind;
+
+class PreviewButton : public PreviewTest {
+protected:
+    PrintPreviewWindow& PrintedPreview(int pages)
+    {
+        Start(std::string(STRUMWELL_FIXTURES) + "/three_page_v25.swl");
+        SetCaptions(std::to_string(pages), "1");
+        Print();
+        return *Loaded(pages);
+    }
+
+    // Runs `what` at the next event pump, as a paint or a timer tick waiting in the queue would.
+    static void Queue(std::function<void()> what)
+    {
+        QMetaObject::invokeMethod(qApp, std::move(what), Qt::QueuedConnection);
+    }
+};
+
+TEST_F(PreviewButton, HidesItselfWhileTheWindowIsCapturedAndPrinted)
+{
+    PrintPreviewWindow& preview = PrintedPreview(3);
+    std::vector<std::string> log;
+    auto button = [&] { return preview.Command1.Visible() ? "shown" : "hidden"; };
+    Queue([&] { log.push_back(std::string("event waiting before the press: button ") + button()); });
+    printer.observe = [&](const std::string& call) {
+        log.push_back(call + ": button " + button());
+        if (call == "PaintPicture")
+            Queue([&] { log.push_back(std::string("event of the printing: button ") + button()); });
+    };
+
+    preview.Command1.Click();
+
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "event waiting before the press: button hidden",
+                       "PaintPicture: button hidden",
+                       "EndDoc: button hidden",
+                       "event of the printing: button hidden",
+                   }));
+    EXPECT_TRUE(preview.Command1.Visible());
+    EXPECT_TRUE(preview.Window()->isVisible());
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(printer.documents, 1);
+}
+
+// The picture printed is the one kept in Picture1: the whole client area, without the button.
+TEST_F(PreviewButton, PrintsTheCaptureItKeepsWithoutTheButton)
+{
+    for (int pages = 1; pages <= 3; ++pages) {
+        PrintPreviewWindow& preview = PrintedPreview(pages);
+        ClickAt(preview.Command1);
+
+        ASSERT_EQ(printer.painted.size(), 1u) << pages;
+        const Picture capture = preview.Picture1.GetPicture();
+        EXPECT_EQ(printer.painted[0], capture);
+        EXPECT_EQ(preview.Picture1.Width(), preview.ClientWidth()) << "auto-sized";
+        EXPECT_EQ(preview.Picture1.Height(), preview.ClientHeight());
+        const QImage image = capture.Image()->convertToFormat(QImage::Format_RGB32);
+        const double scale = image.devicePixelRatio();
+        const QRect button(preview.Command1.Widget()->geometry());
+        for (int y = static_cast<int>(button.top() * scale); y < (button.bottom() + 1) * scale; ++y)
+            for (int x = static_cast<int>(button.left() * scale); x < (button.right() + 1) * scale; ++x)
+                ASSERT_EQ(image.pixel(x, y), qRgb(255, 255, 255)) << pages << " pages, " << x << "," << y;
+        // The song is in it: the blue of the title.
+        const QRect title = preview.lblNewTitle.Widget()->geometry();
+        bool blue = false;
+        for (int y = static_cast<int>(title.top() * scale); y < title.bottom() * scale && !blue; ++y)
+            for (int x = static_cast<int>(title.left() * scale); x < title.right() * scale && !blue; ++x)
+                blue = qBlue(image.pixel(x, y)) > 200 && qRed(image.pixel(x, y)) < 80;
+        EXPECT_TRUE(blue) << pages;
+        printer.painted.clear();
+    }
+}
+
+TEST_F(PreviewButton, EveryPressPrintsADocumentOfItsOwn)
+{
+    PrintPreviewWindow& preview = PrintedPreview(1);
+    ClickAt(preview.Command1);
+    const Picture first = preview.Picture1.GetPicture();
+    ClickAt(preview.Command1);
+    EXPECT_EQ(printer.documents, 2);
+    ASSERT_EQ(printer.painted.size(), 2u);
+    EXPECT_NE(printer.painted[1], first);
+    EXPECT_EQ(preview.Picture1.GetPicture(), printer.painted[1]);
+}
+
+// Whatever became of the job, the button is back and the window stays open; what did not reach
+// the printer is said in a message box, in the printer layer's words.
+TEST_F(PreviewButton, SaysWhatBecameOfAJobThatDidNotReachThePrinter)
+{
+    struct Case {
+        platform::PrintOutcome outcome;
+        std::vector<std::string> said;
+    };
+    const std::vector<Case> cases{
+        {{Kind::Printed, "PDF", "", ""}, {}},
+        {{Kind::SavedAsPdf, "", "/home/u/Documents/Song.pdf", "saved as /home/u/Documents/Song.pdf"},
+         {"saved as /home/u/Documents/Song.pdf"}},
+        {{Kind::Failed, "PDF", "", "The printer PDF refused the job: stopped"},
+         {"The printer PDF refused the job: stopped"}},
+        {{Kind::NothingPrinted, "", "", "Nothing was printed."}, {"Nothing was printed."}},
+    };
+    for (const Case& c : cases) {
+        PrintPreviewWindow& preview = PrintedPreview(2);
+        printer.outcome = c.outcome;
+        messages.texts.clear();
+        printer.observe = [&](const std::string&) { EXPECT_TRUE(messages.texts.empty()); };
+        ClickAt(preview.Command1);
+        EXPECT_EQ(messages.texts, c.said) << c.outcome.message;
+        EXPECT_TRUE(preview.Command1.Visible());
+        EXPECT_EQ(Loaded(2), &preview);
+        EXPECT_TRUE(preview.Window()->isVisible());
+    }
+}
+
+TEST_F(PreviewButton, DocumentIsNamedAfterTheSongsTitle)
+{
+    PrintPreviewWindow& preview = PrintedPreview(3);
+    ClickAt(preview.Command1);
+    EXPECT_EQ(printer.DocumentTitle(), "Morning Strum");
+}
+
+TEST_F(PreviewButton, WithoutPrintingServicesTheButtonStillComesBack)
+{
+    printingServices = false;
+    Start("");
+    Print();
+    PrintPreviewWindow& preview = *Loaded(1);
+    ClickAt(preview.Command1);
+    EXPECT_TRUE(preview.Command1.Visible());
+    EXPECT_TRUE(preview.Picture1.GetPicture().IsEmpty());
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// The user may close the window and print again while the button's handler waits in an event
+// pump; the closed window lives until its handler is done.
+TEST_F(PreviewButton, ClosingAndPrintingAgainWhilePrintingIsSafe)
+{
+    PrintPreviewWindow& preview = PrintedPreview(3);
+    printer.observe = [&](const std::string& call) {
+        if (call != "EndDoc") return;
+        Queue([&] {
+            Close(preview);
+            Print();
+        });
+    };
+    preview.Command1.Click();
+    EXPECT_FALSE(preview.Loaded());
+    EXPECT_TRUE(preview.Command1.Visible());
+    PrintPreviewWindow* fresh = Loaded(3);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, &preview);
+    printer.observe = nullptr;
+    Print();  // the old window is let go now
+    EXPECT_EQ(Loaded(3), fresh);
+}
+
+}  // namespace
+}  // namespace strumwell::testing
