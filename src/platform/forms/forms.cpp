@@ -785,8 +785,13 @@ std::vector<Menu> Form::Menus() const
 }
 void Form::Show()
 {
+    const bool shownAlready = window_->isVisible();
     window_->setFixedSize(window_->sizeHint());
     window_->show();
+    if (shownAlready) {  // it comes up from behind the others
+        window_->raise();
+        window_->activateWindow();
+    }
 }
 void Form::UnloadOnClose()
 {

@@ -263,6 +263,7 @@ public:
     void SetFont(const Font& font);
     Menu AddMenu(const std::string& name, const std::string& caption);
     std::vector<Menu> Menus() const;
+    // Shows the window modeless and brings it to the front, also when it is shown already.
     void Show();
     // The user's close unloads the window: Loaded() turns false for good, and whoever holds the
     // form makes a new one when the window is needed again. Such a window does not keep the
