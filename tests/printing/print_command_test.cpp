@@ -33,27 +33,20 @@ protected:
             FillPageInto(p, Store(p), StoreLyrics(p));
     }
 
-    // Cells of a page that playback has marked red: a crotchet rest, a quaver rest and each of the
-    // four rhythm marks.
-    void MarkRed(const RowBinding& rows)
+    // The cells of a page that playback marks: a crotchet rest, a quaver rest and each of the four
+    // rhythm marks, red as playback leaves them or with their normal pictures.
+    void ShowMarks(const RowBinding& rows, bool red)
     {
-        (*rows.cells)[7].SetPicture(w().symbols.pctCrotchetRestRed.GetPicture());
-        (*rows.cells)[9].SetPicture(w().symbols.pctQuaverRestRed.GetPicture());
-        PutRhythm(rows, 7, w().symbols.pctCrotchetRed);
-        PutRhythm(rows, 9, w().symbols.pctQuaver1Red);
-        PutRhythm(rows, 10, w().symbols.pctQuaver2red);
-        PutRhythm(rows, 11, w().symbols.pctQuaverTailRed);
+        const SymbolLibrary& s = w().symbols;
+        (*rows.cells)[7].SetPicture((red ? s.pctCrotchetRestRed : s.pictureCrotchetRest).GetPicture());
+        (*rows.cells)[9].SetPicture((red ? s.pctQuaverRestRed : s.pctQuaverRest).GetPicture());
+        PutRhythm(rows, 7, red ? s.pctCrotchetRed : s.pctCrotchetBlue);
+        PutRhythm(rows, 9, red ? s.pctQuaver1Red : s.pctQuaver1Blue);
+        PutRhythm(rows, 10, red ? s.pctQuaver2red : s.pctQuaver2Blue);
+        PutRhythm(rows, 11, red ? s.pctQuaverTailRed : s.pctQuaverTailBlue);
     }
-    // The same page with the normal twins.
-    void MarkBlue(const RowBinding& rows)
-    {
-        (*rows.cells)[7].SetPicture(w().symbols.pictureCrotchetRest.GetPicture());
-        (*rows.cells)[9].SetPicture(w().symbols.pctQuaverRest.GetPicture());
-        PutRhythm(rows, 7, w().symbols.pctCrotchetBlue);
-        PutRhythm(rows, 9, w().symbols.pctQuaver1Blue);
-        PutRhythm(rows, 10, w().symbols.pctQuaver2Blue);
-        PutRhythm(rows, 11, w().symbols.pctQuaverTailBlue);
-    }
+    void MarkRed(const RowBinding& rows) { ShowMarks(rows, true); }
+    void MarkBlue(const RowBinding& rows) { ShowMarks(rows, false); }
 };
 
 // Each page count with each page on show: the window of that count, filled from the visible page
