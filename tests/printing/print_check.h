@@ -109,17 +109,22 @@ inline QImage RenderPdf(const QString& pdf, int dpi)
     return QImage(stem + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
-// The pixel widths of the images in a PDF.
-inline QList<int> PdfImageWidths(const QString& pdf)
+// The images of a PDF: pixel width, and whether a viewer is asked to smooth them when scaling.
+struct PdfImage {
+    int width = 0;
+    bool interpolate = false;
+};
+inline QList<PdfImage> PdfImages(const QString& pdf)
 {
-    QList<int> widths;
+    QList<PdfImage> images;
     const QStringList lines = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split(QLatin1Char('\n'));
     for (const QString& line : lines) {
+        // page num type width height color comp bpc enc interp ...
         const QStringList cells = line.simplified().split(QLatin1Char(' '));
-        // page num type width height ...
-        if (cells.size() > 4 && cells[2] == QStringLiteral("image")) widths.push_back(cells[3].toInt());
+        if (cells.size() > 9 && cells[2] == QStringLiteral("image"))
+            images.push_back({cells[3].toInt(), cells[9] == QStringLiteral("yes")});
     }
-    return widths;
+    return images;
 }
 
 // The smallest rectangle holding every pixel darker than mid grey.

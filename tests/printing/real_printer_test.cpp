@@ -122,9 +122,10 @@ TEST_F(CupsQueue, CaptureFillsThePrintableWidthFromItsTopLeftCorner)
     EXPECT_NEAR(inked.height(), printable.width() * 7800.0 / 9795.0, 2.0);
 
     // The page holds the capture at four times the window's pixels.
-    const QList<int> widths = PdfImageWidths(pdf);
-    ASSERT_EQ(widths.size(), 1);
-    EXPECT_GE(widths[0], 653 * 4);
+    const QList<PdfImage> images = PdfImages(pdf);
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_FALSE(images[0].interpolate);  // symbol art is not smoothed into grey
+    EXPECT_GE(images[0].width, 653 * 4);
 }
 
 TEST_F(CupsQueue, StaffLinesPrintSolidBlackAcrossTheCells)
