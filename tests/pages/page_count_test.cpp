@@ -123,6 +123,7 @@ TEST_F(PageCount, TwoPagesOnAFreshSheetShowsTabsOneAndTwo)
 TEST_F(PageCount, OnePageOnPageOneKeepsWhatWasTypedSinceItWasStored)
 {
     Reach(3, 1);
+    QTest::keyClick(Editor(w().sheet.txtLyrics), Qt::Key_End);  // the caret starts at the text's start
     QTest::keyClicks(Editor(w().sheet.txtLyrics), QStringLiteral(" more"));
     Put(Visible(), 3, "D");
     Count(1);

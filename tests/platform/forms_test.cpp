@@ -248,6 +248,19 @@ TEST_F(Forms, DisabledBorderlessTextBoxKeepsItsColours)
     EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Base), QColor(Qt::white));
 }
 
+TEST_F(Forms, TextSetByCodeShowsFromItsStart)
+{
+    const std::string longText = "Begins here and runs on far beyond the right edge of the box";
+    TextBox early(form, "e", {0, 0, 900, 300}, longText);  // its editor is made now, shown
+    TextBox later(form, "l", {0, 300, 900, 300}, "");
+    later.SetText(longText);
+    for (const TextBox* box : {&early, &later}) {
+        const auto* edit = box->Widget()->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->cursorPosition(), 0);
+    }
+}
+
 TEST(FormLifetime, ClosingUnloadsOnlyAWindowThatAskedForIt)
 {
     Form plain("plain", 600, 600);

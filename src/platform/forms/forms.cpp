@@ -458,6 +458,7 @@ void ControlWidget::EnsureEdit()
     edit_->keyPress_ = keyPress_;
     edit_->insertFilter_ = insertFilter_;
     edit_->setText(ToQString(text_));
+    edit_->setCursorPosition(0);
     edit_->show();
 }
 
@@ -634,10 +635,12 @@ std::string TextBox::Text() const
 }
 void TextBox::SetText(const std::string& text)
 {
-    if (w_->edit_)
+    if (w_->edit_) {
         w_->edit_->setText(ToQString(text));
-    else
+        w_->edit_->setCursorPosition(0);
+    } else {
         w_->text_ = text;
+    }
 }
 void TextBox::OnKeyPress(std::function<void(int&)> handler)
 {

@@ -156,6 +156,7 @@ public:
     TextBox() = default;
     TextBox(const Container& parent, const std::string& name, Geometry g, const std::string& text);
     std::string Text() const;
+    // Text set by code shows from its start: a text wider than the box is cut off at the right.
     void SetText(const std::string& text);
     // Runs for every character typed, before it reaches the box; set keyAscii to 0 to drop it.
     void OnKeyPress(std::function<void(int& keyAscii)> handler);
