@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_song.h"
 #include "platform/comdlg/common_dialog.h"
 #include "platform/flash/flash_control.h"
 #include "platform/kernel/kernel.h"
@@ -53,24 +54,6 @@ std::vector<double> Time(int runs, const std::function<void()>& step)
     return ms;
 }
 
-// A full song: chords, notes, rests and quaver pairs on all three pages.
-strumwell::songfile::SongSheet ThreePageSong()
-{
-    const std::vector<std::string> cells{"A", "", "Rest 1", "", "Am7", "E7", "Rest 1/2", "G",
-                                         "F# 1st String", "", "Top E 6th String", "", "C", "", "Dm", ""};
-    strumwell::songfile::SongSheet song;
-    song.title = "Bench Song";
-    song.author = "Bench";
-    song.lyrics = {"first page words", "second page words", "third page words"};
-    song.speedHeight = 2255;
-    song.speedTop = 1960;
-    song.noteLength = 1200;
-    song.pageCount = "3";
-    for (auto& page : song.tokens)
-        for (std::size_t k = 0; k < page.size(); ++k) page[k] = cells[(k + page.size()) % cells.size()];
-    return song;
-}
-
 std::string Bytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -88,7 +71,7 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 500;
     QTemporaryDir folder;
     const std::string song = folder.filePath(QStringLiteral("three pages.swl")).toStdString();
-    std::ofstream(song, std::ios::binary) << strumwell::songfile::SongFileText(ThreePageSong());
+    std::ofstream(song, std::ios::binary) << strumwell::songfile::SongFileText(bench::ThreePageSong());
 
     platform::RecordingFlash flash;
     platform::ScriptedDialog saveDialog, openDialog;
