@@ -109,9 +109,11 @@ inline QImage RenderPdf(const QString& pdf, int dpi)
     return QImage(stem + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
-// The images of a PDF: pixel width, and whether a viewer is asked to smooth them when scaling.
+// The images of a PDF: pixel width, how they are coded ("image" for lossless, "jpeg", ...), and
+// whether a viewer is asked to smooth them when scaling.
 struct PdfImage {
     int width = 0;
+    QString encoding;
     bool interpolate = false;
 };
 inline QList<PdfImage> PdfImages(const QString& pdf)
@@ -122,7 +124,7 @@ inline QList<PdfImage> PdfImages(const QString& pdf)
         // page num type width height color comp bpc enc interp ...
         const QStringList cells = line.simplified().split(QLatin1Char(' '));
         if (cells.size() > 9 && cells[2] == QStringLiteral("image"))
-            images.push_back({cells[3].toInt(), cells[9] == QStringLiteral("yes")});
+            images.push_back({cells[3].toInt(), cells[8], cells[9] == QStringLiteral("yes")});
     }
     return images;
 }

@@ -273,6 +273,12 @@ TEST_F(NoDefaultPrinter, SavesThePageAsAPdfInTheDocumentsFolder)
     ASSERT_FALSE(page.isNull());
     const QRect inked = InkedArea(page);
     EXPECT_NEAR(static_cast<double>(inked.height()) / inked.width(), 7800.0 / 9795.0, 0.01);
+    // The capture is stored as it is: four times the window's pixels, coded without loss.
+    const QList<PdfImage> images = PdfImages(file.filePath());
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_GE(images[0].width, 653 * 4);
+    EXPECT_EQ(images[0].encoding.toStdString(), "image");
+    EXPECT_FALSE(images[0].interpolate);
 
     // The same title again, within the same second or not, never replaces the first file.
     const platform::PrintOutcome second = Print("Sunny Day / take 2");

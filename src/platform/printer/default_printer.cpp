@@ -110,8 +110,10 @@ struct DefaultPrinter::State {
         printer.setCreator(QStringLiteral("Strumwell"));
         QPainter painter;
         if (!painter.begin(&printer)) return "the file could not be written";
-        // Symbol art stays crisp: enlarged by repeating pixels, never smoothed into grey.
+        // Symbol art stays crisp: enlarged by repeating pixels, never smoothed into grey, and
+        // stored without loss (a lossy code blurs the edges of lines and letters).
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.setRenderHint(QPainter::LosslessImageRendering, true);
         const double dots = printer.resolution() / 1440.0;
         for (const Paint& p : paints) {
             const QImage* image = p.picture.Image();
