@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSizeF>
+#include <QStandardPaths>
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QThread>
@@ -128,6 +129,44 @@ inline QList<PdfImage> PdfImages(const QString& pdf)
     }
     return images;
 }
+
+// A home of its own for a test, whose desktop settings name "Papers" as the documents folder; the
+// environment is put back when it goes.
+class DocumentsAtHome {
+public:
+    DocumentsAtHome()
+    {
+        if (!home.isValid()) return;
+        saved = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME")};
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        QDir(home.path()).mkpath(QStringLiteral("config"));
+        QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
+        ready = dirs.open(QIODevice::WriteOnly) && dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n") > 0;
+        // The test main's test mode would hide the desktop's folder settings.
+        QStandardPaths::setTestModeEnabled(false);
+    }
+    ~DocumentsAtHome()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (saved.first.isNull()) return;
+        qputenv("HOME", saved.first);
+        if (saved.second.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", saved.second);
+    }
+    DocumentsAtHome(const DocumentsAtHome&) = delete;
+    DocumentsAtHome& operator=(const DocumentsAtHome&) = delete;
+
+    QString Documents() const { return home.filePath(QStringLiteral("Papers")); }
+
+    QTemporaryDir home;
+    bool ready = false;
+
+private:
+    std::pair<QByteArray, QByteArray> saved;
+};
 
 // The smallest rectangle holding every pixel darker than mid grey.
 inline QRect InkedArea(const QImage& page)

@@ -4,6 +4,7 @@
 #include "songfile/songfile_fixture.h"
 
 #include <QImage>
+#include <QMainWindow>
 
 #include <cmath>
 #include <functional>
@@ -179,6 +180,69 @@ TEST_F(RealPreviewOnPaper, StaffLinesAreSolidBlackAcrossARowOfBlankCells)
             EXPECT_GE(solidRows, 2);
         }
     }
+}
+
+// The three-page window printed by its button with no printer at all: run by ctest as
+// printing_without_printer, where no scheduler answers.
+class NoDefaultPrinterPreview : public RealPreview {
+protected:
+    void SetUp() override
+    {
+        if (!DefaultQueue().isEmpty())
+            GTEST_SKIP() << "a default printer is set up; ctest's printing_without_printer runs this without one";
+        home.emplace();
+        ASSERT_TRUE(home->ready);
+        RealPreview::SetUp();
+    }
+    void TearDown() override
+    {
+        RealPreview::TearDown();
+        home.reset();
+    }
+    std::optional<DocumentsAtHome> home;
+};
+
+TEST_F(NoDefaultPrinterPreview, ButtonSavesThePageInTheDocumentsFolderAndSaysWhere)
+{
+    PrintPreviewWindow& preview = Preview("3");
+    const QRect button = preview.Command1.Widget()->geometry();
+    preview.Command1.Click();
+    EXPECT_TRUE(preview.Command1.Visible());
+    EXPECT_TRUE(preview.Window()->isVisible());
+
+    ASSERT_EQ(messages.texts.size(), 1u);
+    const std::string& said = messages.texts.front();
+    const std::string lead = "No printer is set up, so the page was saved as a PDF file:\n";
+    ASSERT_EQ(said.rfind(lead, 0), 0u) << said;
+    const QFileInfo pdf(QString::fromStdString(said.substr(lead.size())));
+    EXPECT_EQ(pdf.absolutePath(), home->Documents());
+    EXPECT_TRUE(pdf.fileName().startsWith(QStringLiteral("Morning Strum "))) << pdf.fileName().toStdString();
+    ASSERT_TRUE(pdf.exists());
+
+    const QList<PdfImage> images = PdfImages(pdf.filePath());
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_GE(images[0].width, 2612);
+    EXPECT_EQ(images[0].encoding.toStdString(), "image");
+
+    // The page's ink is the capture's ink, scaled alike in both directions; the margins left and
+    // right of the window are equal, so it spans the printable width.
+    const int dpi = 100;
+    const QImage page = RenderPdf(pdf.filePath(), dpi);
+    const QImage captured = preview.Picture1.GetPicture().Image()->convertToFormat(QImage::Format_RGB32);
+    const double ratio = captured.devicePixelRatio();
+    const QRect capturedInk = InkedArea(captured);
+    const QRect pageInk = InkedArea(page);
+    ASSERT_TRUE(capturedInk.isValid() && pageInk.isValid());
+    const double scale = pageInk.width() / (capturedInk.width() / ratio);  // paper pixels a window pixel
+    EXPECT_NEAR(pageInk.height(), capturedInk.height() / ratio * scale, 2.5);
+    const QPointF origin(pageInk.left() - capturedInk.left() / ratio * scale,
+                         pageInk.top() - capturedInk.top() / ratio * scale);
+    const double windowWidth = forms::TwipsToPixels(preview.ClientWidth());
+    EXPECT_NEAR(origin.x(), page.width() - (origin.x() + windowWidth * scale), 3.0);
+    // Where the button stands on screen the paper is white.
+    for (int y = static_cast<int>(origin.y() + button.top() * scale) + 1; y < origin.y() + button.bottom() * scale; ++y)
+        for (int x = static_cast<int>(origin.x() + button.left() * scale) + 1; x < origin.x() + button.right() * scale; ++x)
+            ASSERT_GE(qGray(page.pixel(x, y)), 250) << "ink at " << x << "," << y;
 }
 
 }  // namespace

@@ -218,27 +218,10 @@ protected:
     {
         if (!DefaultQueue().isEmpty())
             GTEST_SKIP() << "a default printer is set up; ctest's printing_without_printer runs this without one";
-        ASSERT_TRUE(home.isValid());
-        saved = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME")};
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        QDir(home.path()).mkpath(QStringLiteral("config"));
-        QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
-        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-        // The test main's test mode would hide the desktop's folder settings.
-        QStandardPaths::setTestModeEnabled(false);
+        home.emplace();
+        ASSERT_TRUE(home->ready);
     }
-    void TearDown() override
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        if (saved.first.isNull()) return;
-        qputenv("HOME", saved.first);
-        if (saved.second.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", saved.second);
-    }
+    void TearDown() override { home.reset(); }
 
     platform::PrintOutcome Print(const std::string& title)
     {
@@ -250,13 +233,12 @@ protected:
         return printer.EndDoc();
     }
 
-    QTemporaryDir home;
-    std::pair<QByteArray, QByteArray> saved;
+    std::optional<DocumentsAtHome> home;
 };
 
 TEST_F(NoDefaultPrinter, SavesThePageAsAPdfInTheDocumentsFolder)
 {
-    const QString papers = home.filePath(QStringLiteral("Papers"));
+    const QString papers = home->Documents();
     const platform::PrintOutcome first = Print("Sunny Day / take 2");
     ASSERT_EQ(first.kind, platform::PrintOutcome::Kind::SavedAsPdf) << first.message;
     const QFileInfo file(QString::fromStdString(first.path));
@@ -296,13 +278,13 @@ TEST_F(NoDefaultPrinter, AnUntitledSongGetsTheProgramsName)
 
 TEST_F(NoDefaultPrinter, ADocumentsFolderThatCannotBeMadeIsReported)
 {
-    QFile blocker(home.filePath(QStringLiteral("Papers")));  // a file where the folder should be
+    QFile blocker(home->Documents());  // a file where the folder should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const platform::PrintOutcome outcome = Print("Blocked");
     EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Failed);
     EXPECT_NE(outcome.message.find("could not be saved"), std::string::npos) << outcome.message;
-    EXPECT_NE(outcome.message.find(home.filePath(QStringLiteral("Papers")).toStdString()), std::string::npos)
+    EXPECT_NE(outcome.message.find(home->Documents().toStdString()), std::string::npos)
         << outcome.message;
 }
 
