@@ -115,7 +115,7 @@ for pages in 1 2 3; do
         sleep 0.3
         xdotool key Return  # the message box that says where the PDF went
     fi
-    cp "$pdf" "$out/printed-$pages.pdf"
+    mv "$pdf" "$out/printed-$pages.pdf"
     pdftoppm -r 300 -png -singlefile "$out/printed-$pages.pdf" "$out/printed-$pages"
     # Out of the way of the main window's menu bar.
     xdotool windowmove "$preview" $((627 - 10 * pages)) $((500 + 10 * pages))

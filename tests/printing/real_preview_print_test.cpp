@@ -92,7 +92,9 @@ protected:
         EXPECT_TRUE(messages.texts.empty()) << messages.texts.front();
         EXPECT_TRUE(preview.Command1.Visible());
         captured = *preview.Picture1.GetPicture().Image();
-        return WaitForPdf(PdfQueueFolder(), QString::fromStdString(title));
+        const QString pdf = WaitForPdf(PdfQueueFolder(), QString::fromStdString(title));
+        if (!pdf.isEmpty()) written.push_back(pdf);
+        return pdf;
     }
 
     // A point of the window (screen pixels) on a page rendered at `dpi`.
@@ -103,8 +105,15 @@ protected:
         return QPointF(paper->printable.x() * px + at.x() * scale, paper->printable.y() * px + at.y() * scale);
     }
 
+    void TearDown() override
+    {
+        RealPreview::TearDown();
+        for (const QString& pdf : written) QFile::remove(pdf);
+    }
+
     std::optional<QueuePaper> paper;
     QImage captured;
+    QStringList written;  // the queue's PDFs, removed after the test
 };
 
 TEST_F(RealPreviewOnPaper, PageShowsTheWindowAcrossThePrintableWidthWithoutTheButton)

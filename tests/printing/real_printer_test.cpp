@@ -92,12 +92,19 @@ protected:
         EXPECT_EQ(outcome.printer, kPdfQueue.toStdString());
         EXPECT_EQ(outcome.message, "");
         const QString pdf = WaitForPdf(PdfQueueFolder(), title);
+        if (!pdf.isEmpty()) written.push_back(pdf);
         EXPECT_FALSE(pdf.isEmpty()) << "no PDF with " << title.toStdString() << " in "
                                     << PdfQueueFolder().toStdString();
         return pdf;
     }
 
+    void TearDown() override
+    {
+        for (const QString& pdf : written) QFile::remove(pdf);
+    }
+
     std::optional<QueuePaper> paper;
+    QStringList written;  // the queue's PDFs, removed after the test
 };
 
 TEST_F(CupsQueue, CaptureFillsThePrintableWidthFromItsTopLeftCorner)
