@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -17,9 +18,11 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QStyleOptionButton>
+#include <QPointer>
 #include <QToolTip>
 
 #include <cmath>
+#include <optional>
 
 namespace forms {
 
@@ -43,6 +46,22 @@ std::uint32_t ResolveColour(Colour colour)
     return colour & 0xFFFFFFu;
 }
 
+QFont DesignFont(const Font& font)
+{
+    static const bool hasVerdana = QFontDatabase::hasFamily(QStringLiteral("Verdana"));
+    static const bool hasArial = QFontDatabase::hasFamily(QStringLiteral("Arial"));
+    QString family;
+    if (font.name == "Verdana")
+        family = hasVerdana ? QStringLiteral("Verdana") : QStringLiteral("DejaVu Sans");
+    else  // Arial, and MS Sans Serif, which has Arial's widths
+        family = hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
+    QFont f(family);
+    f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
+    f.setBold(font.bold);
+    f.setStyleStrategy(QFont::PreferDefault);
+    return f;
+}
+
 namespace {
 
 QColor ToQColor(Colour colour)
@@ -54,25 +73,46 @@ QColor ToQColor(Colour colour)
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
-// Fonts of the design, mapped to what a Linux desktop has: Verdana and MS Sans Serif resolve to
-// DejaVu Sans, Arial to Liberation Sans, when the originals are missing. Sizes are fixed in pixels
-// (points at 96 dpi) so the layout does not move with the screen's dpi.
-QFont ToQFont(const Font& font)
+QFont ToQFont(const Font& font) { return DesignFont(font); }
+
+// Captions never shrink below this: a smaller text could not be read anyway.
+constexpr int kSmallestCaptionPixels = 6;
+
+bool CaptionFits(const QFont& font, const QRect& box, int flags, const QString& caption)
 {
-    static const bool hasVerdana = QFontDatabase::hasFamily(QStringLiteral("Verdana"));
-    static const bool hasArial = QFontDatabase::hasFamily(QStringLiteral("Arial"));
-    QString family;
-    if (font.name == "Arial")
-        family = hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
-    else if (font.name == "Verdana")
-        family = hasVerdana ? QStringLiteral("Verdana") : QStringLiteral("DejaVu Sans");
+    return box.contains(QFontMetrics(font).boundingRect(box, flags, caption));
+}
+
+// The widget that had the keyboard focus before the one that has it now, in any window.
+QPointer<QWidget>& PreviousFocus()
+{
+    static QPointer<QWidget> previous;
+    return previous;
+}
+
+void TrackFocus()
+{
+    static bool tracking = false;
+    if (tracking || !qApp) return;
+    tracking = true;
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
+        if (old && now && old->window() == now->window()) PreviousFocus() = old;
+    });
+}
+
+// Qt would hand the focus of a widget that goes away to the next one in the tab chain as if the
+// user had pressed Tab, which selects the whole text of a text box. It goes back to where it came
+// from instead, or to the window.
+void GiveUpFocus(QWidget* leaving)
+{
+    QWidget* focus = leaving->window()->focusWidget();
+    if (!focus || (focus != leaving && !leaving->isAncestorOf(focus))) return;
+    QWidget* back = PreviousFocus();
+    if (back && back != leaving && !leaving->isAncestorOf(back) && back->window() == leaving->window() &&
+        back->isVisible() && back->isEnabled() && back->focusPolicy() != Qt::NoFocus)
+        back->setFocus(Qt::OtherFocusReason);
     else
-        family = QStringLiteral("DejaVu Sans");
-    QFont f(family);
-    f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
-    f.setBold(font.bold);
-    f.setStyleStrategy(QFont::PreferDefault);
-    return f;
+        leaving->window()->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace
@@ -94,6 +134,7 @@ public:
         font_.name = "Verdana";
         QWidget::setFont(ToQFont(font_));
         ApplyGeometry();
+        TrackFocus();
     }
 
     void ApplyGeometry();
@@ -102,8 +143,54 @@ public:
     {
         font_ = font;
         QWidget::setFont(ToQFont(font));
+        CaptionChanged();
+    }
+
+    // A new caption, font or size: the caption's font is worked out again when next needed.
+    void CaptionChanged()
+    {
+        captionFont_.reset();
         update();
     }
+
+    bool DrawsCaption() const
+    {
+        return kind_ == Kind::Label || kind_ == Kind::CheckBox || kind_ == Kind::CommandButton;
+    }
+
+    // Where the caption must stay: the whole label, a button inside its raised border, a check
+    // box right of its box.
+    QRect CaptionBox() const
+    {
+        if (kind_ == Kind::CommandButton || checkStyle_ == CheckBox::Style::Graphical)
+            return rect().adjusted(2, 2, -2, -2);
+        if (kind_ == Kind::CheckBox) return rect().adjusted(kCheckBoxSize + 5, 0, 0, 0);
+        return rect();
+    }
+
+    int CaptionFlags() const
+    {
+        if (kind_ == Kind::CommandButton || checkStyle_ == CheckBox::Style::Graphical)
+            return Qt::AlignCenter | Qt::TextWordWrap;
+        if (kind_ == Kind::CheckBox) return Qt::AlignLeft | Qt::AlignVCenter;
+        return Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    }
+
+    // The design font, or the largest smaller size of it in which the caption fits its box.
+    const QFont& CaptionFont()
+    {
+        if (captionFont_) return *captionFont_;
+        QFont f = ToQFont(font_);
+        const QString caption = ToQString(caption_);
+        const QRect box = CaptionBox();
+        while (!caption.isEmpty() && f.pixelSize() > kSmallestCaptionPixels &&
+               !CaptionFits(f, box, CaptionFlags(), caption))
+            f.setPixelSize(f.pixelSize() - 1);
+        captionFont_ = f;
+        return *captionFont_;
+    }
+
+    static constexpr int kCheckBoxSize = 13;
 
     void RunClick()
     {
@@ -136,6 +223,7 @@ public:
     int value_ = 0;
     CheckBox::Style checkStyle_ = CheckBox::Style::Standard;
     std::function<void()> clickHandler_;
+    std::optional<QFont> captionFont_;
     // A text box makes its editing widget only when it is first shown: the hidden text boxes
     // (the load buffer, the page stores) then cost no more than a plain widget at start.
     LineEdit* edit_ = nullptr;
@@ -159,7 +247,8 @@ protected:
         case Kind::Label:
             p.fillRect(rect(), ToQColor(back_));
             p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-            p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, ToQString(caption_));
+            p.setFont(CaptionFont());
+            p.drawText(CaptionBox(), CaptionFlags(), ToQString(caption_));
             break;
         case Kind::PictureBox:
         case Kind::Frame:
@@ -267,7 +356,8 @@ private:
         p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
         p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, ToQString(caption_));
+        p.setFont(CaptionFont());
+        p.drawText(CaptionBox().translated(down ? 1 : 0, down ? 1 : 0), CaptionFlags(), ToQString(caption_));
         if (hasFocus()) {
             p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
             p.drawRect(r.adjusted(4, 4, -5, -5));
@@ -277,7 +367,7 @@ private:
     void PaintCheck(QPainter& p)
     {
         p.fillRect(rect(), ToQColor(back_));
-        const int box = 13;
+        const int box = kCheckBoxSize;
         const QRect b(1, (height() - box) / 2, box, box);
         p.fillRect(b, Qt::white);
         p.setPen(QColor(128, 128, 128));
@@ -288,8 +378,8 @@ private:
             p.drawLine(b.center().x() - 1, b.bottom() - 3, b.right() - 3, b.top() + 3);
         }
         p.setPen(ToQColor(fore_));
-        p.drawText(rect().adjusted(box + 5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                   ToQString(caption_));
+        p.setFont(CaptionFont());
+        p.drawText(CaptionBox(), CaptionFlags(), ToQString(caption_));
     }
 };
 
@@ -448,9 +538,11 @@ void ControlWidget::EnsureEdit()
 
 void ControlWidget::ApplyGeometry()
 {
+    const QSize before = size();
     setGeometry(TwipsToPixels(geometry_.left), TwipsToPixels(geometry_.top),
                 TwipsToPixels(geometry_.width), TwipsToPixels(geometry_.height));
     if (edit_) edit_->setGeometry(0, 0, width(), height());
+    if (size() != before) captionFont_.reset();
 }
 
 }  // namespace detail
@@ -477,6 +569,7 @@ void Control::Move(int left, int top, int width, int height)
 bool Control::Visible() const { return w_->visible_; }
 void Control::SetVisible(bool visible)
 {
+    if (!visible) GiveUpFocus(w_);
     w_->visible_ = visible;
     w_->setVisible(visible);
 }
@@ -484,6 +577,7 @@ bool Control::Enabled() const { return w_->enabled_; }
 void Control::SetEnabled(bool enabled)
 {
     if (w_->enabled_ == enabled) return;
+    if (!enabled) GiveUpFocus(w_);
     w_->enabled_ = enabled;
     w_->setEnabled(enabled);
 }
@@ -552,7 +646,7 @@ void Label::SetCaption(const std::string& caption)
 {
     if (w_->caption_ == caption) return;
     w_->caption_ = caption;
-    w_->update();
+    w_->CaptionChanged();
 }
 
 // ---- PictureBox ----
@@ -621,6 +715,7 @@ CheckBox::CheckBox(const Container& parent, const std::string& name, Geometry g,
     w_ = Make(parent, Kind::CheckBox, name, g);
     w_->caption_ = caption;
     w_->checkStyle_ = style;
+    w_->CaptionChanged();
     if (style == Style::Graphical) w_->setFocusPolicy(Qt::StrongFocus);
 }
 int CheckBox::Value() const { return w_->value_; }
@@ -629,7 +724,7 @@ const std::string& CheckBox::Caption() const { return w_->caption_; }
 void CheckBox::SetCaption(const std::string& caption)
 {
     w_->caption_ = caption;
-    w_->update();
+    w_->CaptionChanged();
 }
 
 // ---- CommandButton ----
@@ -645,7 +740,7 @@ const std::string& CommandButton::Caption() const { return w_->caption_; }
 void CommandButton::SetCaption(const std::string& caption)
 {
     w_->caption_ = caption;
-    w_->update();
+    w_->CaptionChanged();
 }
 
 // ---- Menus ----
@@ -721,6 +816,37 @@ void Form::Show()
 {
     window_->setFixedSize(window_->sizeHint());
     window_->show();
+    for (std::function<void()>& action : afterShown_)
+        QMetaObject::invokeMethod(window_, std::move(action), Qt::QueuedConnection);
+    afterShown_.clear();
+}
+
+void Form::AfterShown(std::function<void()> action)
+{
+    if (window_->isVisible())
+        QMetaObject::invokeMethod(window_, std::move(action), Qt::QueuedConnection);
+    else
+        afterShown_.push_back(std::move(action));
+}
+
+void Form::RepaintNow()
+{
+    // repaint() paints at once and flushes the window's picture to the screen; it handles no
+    // event, so nothing else can run meanwhile.
+    if (window_->isVisible()) window_->repaint();
+}
+
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+CaptionLayout CaptionOf(const QWidget* widget)
+{
+    auto* control = dynamic_cast<const ControlWidget*>(widget);
+    if (!control || !control->DrawsCaption() || control->caption_.empty()) return {};
+    auto* w = const_cast<ControlWidget*>(control);  // works out the font on first use
+    const QRect box = w->CaptionBox();
+    return {control->caption_, std::make_shared<const QFont>(w->CaptionFont()), box.left(), box.top(),
+            box.width(), box.height(), w->CaptionFlags()};
 }
 
 void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
