@@ -8,6 +8,7 @@
 #include "platform/flash/flash_control.h"
 #include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/quit_signals.h"
 #include "platform/registry/file_registry.h"
 #include "platform/shell/shell.h"
 #include "app/first_paint_probe.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     const std::string commandLine = JoinedArguments(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
+    platform::QuitOnTerminationSignals(app);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
     services.flash = flash.get();

@@ -1,0 +1,44 @@
+#include "platform/kernel/quit_signals.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+int g_wakeUp[2] = {-1, -1};  // [0] is read by the event loop, [1] written by the signal handler
+
+void NoteSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_wakeUp[1], &byte, 1);
+}
+
+}  // namespace
+
+void QuitOnTerminationSignals(QCoreApplication& app)
+{
+    if (g_wakeUp[0] >= 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_wakeUp) != 0) return;
+    auto* notifier = new QSocketNotifier(g_wakeUp[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char bytes[16];
+        while (::read(g_wakeUp[0], bytes, sizeof bytes) > 0) {
+        }
+        // Closing the windows also ends a dialog or message box that is open; quitting then ends
+        // every event loop, the main one last.
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = NoteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+}  // namespace platform
