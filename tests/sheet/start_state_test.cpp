@@ -220,6 +220,10 @@ protected:
             s["chord " + at] = std::to_string(w().sheet.imgChordName[k].GetPicture().Handle());
         }
         s["pick"] = std::to_string(p.imgClickedChord.GetPicture().Handle());
+        const auto& state = w().playState;
+        for (const Label* l : {&state.lblConstant, &state.lblPauseOn, &state.lblPauseBar, &state.lblTimer,
+                               &state.lblNoteLengthStart, &state.lblCurrentNoteValue})
+            s[l->Name()] = l->Caption();
         s["stop flag"] = std::to_string(w().playState.chkStop.Value());
         s["Check1"] = std::to_string(w().playState.Check1.Value());
         s["timer"] = std::to_string(w().Timer1.Enabled());

@@ -153,9 +153,11 @@ public:
         update();
     }
 
+    // A control of no size (the hidden state labels and check boxes) draws nothing.
     bool DrawsCaption() const
     {
-        return kind_ == Kind::Label || kind_ == Kind::CheckBox || kind_ == Kind::CommandButton;
+        return (kind_ == Kind::Label || kind_ == Kind::CheckBox || kind_ == Kind::CommandButton) &&
+               !CaptionBox().isEmpty();
     }
 
     // Where the caption must stay: the whole label, a button inside its raised border, a check
@@ -183,7 +185,7 @@ public:
         QFont f = ToQFont(font_);
         const QString caption = ToQString(caption_);
         const QRect box = CaptionBox();
-        while (!caption.isEmpty() && f.pixelSize() > kSmallestCaptionPixels &&
+        while (DrawsCaption() && !caption.isEmpty() && f.pixelSize() > kSmallestCaptionPixels &&
                !CaptionFits(f, box, CaptionFlags(), caption))
             f.setPixelSize(f.pixelSize() - 1);
         captionFont_ = f;
