@@ -87,7 +87,13 @@ private:
         if (withNoteLength) w_.NoteLength = tempo.noteLength;
         w_.playState.lblNoteLengthStart.SetCaption(tempo.caption);
     }
-    void Pause(unsigned milliseconds) { songfile::Sleep(w_.services, milliseconds); }
+    // The window is painted as it stands first, so that it does not look hung while the pause
+    // blocks it (and the closed dialog does not stay painted on it).
+    void Pause(unsigned milliseconds)
+    {
+        w_.RepaintNow();
+        songfile::Sleep(w_.services, milliseconds);
+    }
     void FillPage(int page)
     {
         for (int k = 1; k <= 32; ++k) w_.songFiles.Text1[32 * (page - 1) + k].SetText(s_.CellToken(page, k));
@@ -204,6 +210,7 @@ void Strumwellfrm::Open_Click()
     dialog.Filter = songfile::kFilter;
     dialog.ShowOpen();
     if (dialog.FileName.empty()) return;  // cancelled
+    const forms::BusyCursor busy;  // until the song is read and drawn
     if (const auto song = CheckedSong(*this, dialog.FileName, Entry::FileMenu))
         SongReader(*this, *song).ByFileMenu();
 }

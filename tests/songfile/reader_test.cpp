@@ -2,6 +2,10 @@
 
 #include "songfile_fixture.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+#include <QTimer>
+
 #include <filesystem>
 
 namespace strumwell::testing {
@@ -212,6 +216,47 @@ TEST_F(SongReader, PausesComeAroundTheBufferAndTheRender)
     EXPECT_EQ(seen[2].page3, "D7");
     EXPECT_EQ(seen[2].cell1, "Rest 1");
     EXPECT_EQ(seen[3].cell1, "A");
+}
+
+// The window does not look hung while a read pauses: it is painted as it stands before each pause,
+// under the busy cursor from the dialog's close to the end of the read, and nothing else runs
+// meanwhile (no input, no timer tick, nothing queued).
+TEST_F(SongReader, PausesRepaintTheWindowUnderTheBusyCursorAndRunNothingElse)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } cell;
+    w().sheet.imgRest[1].Widget()->installEventFilter(&cell);
+    bool queuedRan = false;
+    struct Pause {
+        int paints;
+        bool busy, queuedRan;
+        std::string cell1;
+    };
+    std::vector<Pause> pauses;
+    kernel.onSleep = [&](unsigned) {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        pauses.push_back({cell.paints, cursor && cursor->shape() == Qt::WaitCursor, queuedRan,
+                          w().sheet.imgRest[1].ToolTipText()});
+        cell.paints = 0;
+    };
+    QTimer::singleShot(0, [&] { queuedRan = true; });
+    OpenByMenu(Fixture("three_page_v25.swl"));
+    ASSERT_EQ(pauses.size(), 3u);
+    for (const Pause& p : pauses) {
+        EXPECT_GE(p.paints, 1);
+        EXPECT_TRUE(p.busy);
+        EXPECT_FALSE(p.queuedRan);
+    }
+    EXPECT_EQ(pauses[2].cell1, "A");  // the last pause comes after the song is drawn, and shows it
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(queuedRan);
 }
 
 TEST_F(SongReader, CommandLinePathIsTakenWhole)

@@ -74,8 +74,12 @@ void FileDialog::ShowSave() { FileName = Run(QFileDialog::AcceptSave, Filter, fo
 
 void WarningBox::Show(const std::string& text)
 {
+    // The user answers the box with the ordinary pointer, also in the middle of a busy read.
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
                          QString::fromStdString(text));
+    if (busy) QGuiApplication::restoreOverrideCursor();
 }
 
 }  // namespace platform

@@ -834,8 +834,12 @@ void Form::AfterShown(std::function<void()> action)
 void Form::RepaintNow()
 {
     // repaint() paints at once and flushes the window's picture to the screen; it handles no
-    // event, so nothing else can run meanwhile.
-    if (window_->isVisible()) window_->repaint();
+    // event, so nothing else can run meanwhile. It leaves out controls that paint their whole
+    // area unless they are marked as changed: every control is.
+    if (!window_->isVisible()) return;
+    for (QWidget* child : window_->findChildren<QWidget*>())
+        if (child->isVisible()) child->update();
+    window_->repaint();
 }
 
 BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
