@@ -2,6 +2,7 @@
 // one song path.
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMainWindow>
 
 #include "platform/clock/clock.h"
@@ -39,7 +40,10 @@ int main(int argc, char** argv)
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
     services.flash = flash.get();
-    platform::FileDialog saveDialog, openDialog;
+    // The dialogs start in the folder of the song last opened or saved, the command line's first.
+    platform::SongFolder songFolder;
+    if (QFileInfo(QString::fromStdString(commandLine)).isFile()) songFolder.Remember(commandLine);
+    platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
     platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
     platform::DesktopShell shell;

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -72,7 +73,8 @@ TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
     QTemporaryDir folder;
     const QString song = folder.filePath(QStringLiteral("tune.swl"));
     WriteBytes(song.toStdString(), "x");
-    platform::FileDialog dialog;
+    platform::SongFolder songFolder;
+    platform::FileDialog dialog(songFolder);
     dialog.Filter = "Strumwell (*.swl)|*.swl";
 
     QStringList filters;
@@ -94,6 +96,57 @@ TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
     }, [&] { dialog.ShowSave(); });
     EXPECT_EQ(startFolder, folder.path());
     EXPECT_EQ(dialog.FileName, folder.filePath(QStringLiteral("new song.swl")).toStdString());
+}
+
+// Both dialogs start in the folder of the song last opened or saved through either; before any,
+// in the user's documents folder. A cancelled dialog changes nothing.
+TEST(FileDialogLayer, DialogsStartInTheFolderOfTheLastSongElseInTheDocuments)
+{
+    QTemporaryDir home, first, second;
+    const QString documents = home.filePath(QStringLiteral("My Documents"));
+    QDir().mkpath(documents);
+    QDir().mkpath(home.filePath(QStringLiteral("config")));
+    WriteBytes(home.filePath(QStringLiteral("config/user-dirs.dirs")).toStdString(),
+               "XDG_DOCUMENTS_DIR=\"" + documents.toStdString() + "\"\n");
+    const QByteArray configBefore = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(false);  // the desktop's own documents folder
+    WriteBytes(first.filePath(QStringLiteral("tune.swl")).toStdString(), "x");
+
+    platform::SongFolder songFolder;
+    platform::FileDialog open(songFolder), save(songFolder);
+    open.Filter = save.Filter = "Strumwell (*.swl)|*.swl";
+    struct Step {
+        platform::FileDialog& dialog;
+        bool saving;
+        QString answer;  // empty: cancel
+        QString startsIn;
+    };
+    const std::vector<Step> steps{
+        {save, true, {}, documents},
+        {open, false, first.filePath(QStringLiteral("tune.swl")), documents},
+        {save, true, second.filePath(QStringLiteral("copy")), first.path()},
+        {open, false, {}, second.path()},
+        {open, false, first.filePath(QStringLiteral("tune.swl")), second.path()},
+        {save, true, {}, first.path()},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        QString startedIn;
+        Answering([&](QFileDialog& d) {
+            startedIn = d.directory().absolutePath();
+            if (step.answer.isEmpty())
+                d.reject();
+            else
+                Type(d, step.answer);
+        }, [&] { step.saving ? step.dialog.ShowSave() : step.dialog.ShowOpen(); });
+        EXPECT_EQ(startedIn, step.startsIn) << "step " << i;
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    if (configBefore.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", configBefore);
 }
 
 class UrlCatcher : public QObject {

@@ -1,9 +1,11 @@
 #include "platform/comdlg/common_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace platform {
@@ -27,7 +29,7 @@ QString DefaultSuffix(const std::string& filter)
     return QString::fromStdString(pattern.substr(dot + 1));
 }
 
-std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, std::string& folder)
+std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, SongFolder& folder)
 {
     QFileDialog dialog(QApplication::activeWindow(), mode == QFileDialog::AcceptOpen
                                                          ? QStringLiteral("Open")
@@ -36,12 +38,12 @@ std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, std::st
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilters(QtFilters(filter));
-    if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
+    dialog.setDirectory(QString::fromStdString(folder.StartFolder()));
     if (mode == QFileDialog::AcceptSave) dialog.setDefaultSuffix(DefaultSuffix(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    const QString chosen = dialog.selectedFiles().constFirst();
-    folder = QFileInfo(chosen).absolutePath().toStdString();
-    return chosen.toStdString();
+    const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
+    folder.Remember(chosen);
+    return chosen;
 }
 
 }  // namespace
@@ -67,6 +69,19 @@ std::vector<std::string> NameFilters(const std::string& filter)
                                                                       : description + " " + shown);
     }
     return out;
+}
+
+std::string SongFolder::StartFolder() const
+{
+    if (!folder_.empty() && QFileInfo(QString::fromStdString(folder_)).isDir()) return folder_;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents.toStdString();
+    return QDir::homePath().toStdString();
+}
+
+void SongFolder::Remember(const std::string& path)
+{
+    folder_ = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
 
 void FileDialog::ShowOpen() { FileName = Run(QFileDialog::AcceptOpen, Filter, folder_); }
