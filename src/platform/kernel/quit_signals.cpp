@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -39,6 +43,26 @@ void QuitOnTerminationSignals(QCoreApplication& app)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+void PauseUnlessEnding(unsigned milliseconds)
+{
+    using Clock = std::chrono::steady_clock;
+    if (g_wakeUp[0] < 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        return;
+    }
+    // A noted signal leaves its byte unread until the event loop takes it, so every pause until
+    // then ends at once.
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left <= 0) return;
+        pollfd wake{g_wakeUp[0], POLLIN, 0};
+        const int ready = ::poll(&wake, 1, static_cast<int>(left));
+        if (ready > 0 || (ready < 0 && errno != EINTR)) return;
+    }
 }
 
 }  // namespace platform
