@@ -29,9 +29,20 @@ QString DefaultSuffix(const std::string& filter)
     return QString::fromStdString(pattern.substr(dot + 1));
 }
 
+// The window a box belongs to: the active one, else (straight after start-up, before the window
+// manager has activated anything) the first window on screen, so the box stands over it.
+QWidget* OwnerWindow()
+{
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isWindow() && !window->windowFlags().testFlag(Qt::Popup))
+            return window;
+    return nullptr;
+}
+
 std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, SongFolder& folder)
 {
-    QFileDialog dialog(QApplication::activeWindow(), mode == QFileDialog::AcceptOpen
+    QFileDialog dialog(OwnerWindow(), mode == QFileDialog::AcceptOpen
                                                          ? QStringLiteral("Open")
                                                          : QStringLiteral("Save"));
     dialog.setAcceptMode(mode);
@@ -92,8 +103,7 @@ void WarningBox::Show(const std::string& text)
     // The user answers the box with the ordinary pointer, also in the middle of a busy read.
     const bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
-                         QString::fromStdString(text));
+    QMessageBox::warning(OwnerWindow(), QApplication::applicationName(), QString::fromStdString(text));
     if (busy) QGuiApplication::restoreOverrideCursor();
 }
 
