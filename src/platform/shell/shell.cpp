@@ -18,8 +18,9 @@ constexpr std::intptr_t kNoAssociation = 31;  // the shell's "no program for thi
 
 // Starts the desktop's opener on `address` in a session of its own, with its input and output on
 // /dev/null: neither its messages nor a text-mode browser reach the program's terminal. Nobody
-// waits for it (it is handed to init); false when there is no opener to start.
-bool StartOpener(const std::string& address)
+// waits for it (it is handed to init); it runs in `folder` when that names one. False when there
+// is no opener to start.
+bool StartOpener(const std::string& address, const std::string& folder)
 {
     const QString found = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (found.isEmpty()) return false;
@@ -30,6 +31,9 @@ bool StartOpener(const std::string& address)
     if (child == 0) {
         // Only calls that are safe after a fork in a threaded program from here on.
         ::setsid();
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+            // started elsewhere, the opener still opens the address
+        }
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
             ::dup2(null, STDIN_FILENO);
@@ -49,11 +53,11 @@ bool StartOpener(const std::string& address)
 
 }  // namespace
 
-// Only "Open" is known (also as the default verb ""); the parameters, folder and show command
-// mean nothing to a URL handler.
+// Only "Open" is known (also as the default verb ""); the parameters and show command mean
+// nothing to a URL handler.
 std::intptr_t DesktopShell::ShellExecuteA(HWND, const std::string& lpOperation,
                                           const std::string& lpFile, const std::string&,
-                                          const std::string&, int)
+                                          const std::string& lpDirectory, int)
 {
     if (!lpOperation.empty() && QString::fromStdString(lpOperation).compare(
                                     QStringLiteral("open"), Qt::CaseInsensitive) != 0)
@@ -62,7 +66,10 @@ std::intptr_t DesktopShell::ShellExecuteA(HWND, const std::string& lpOperation,
     if (url.scheme().size() <= 1)  // no scheme: a path, "C:\..." or local
         url = QUrl::fromLocalFile(QString::fromStdString(ResolveWindowsPath(lpFile).string()));
     if (!url.isValid()) return kNoAssociation;
-    return StartOpener(url.toString(QUrl::FullyEncoded).toStdString()) ? kHandedOver : kNoAssociation;
+    const std::string folder = lpDirectory.empty() ? std::string()
+                                                   : ResolveWindowsPath(lpDirectory).string();
+    return StartOpener(url.toString(QUrl::FullyEncoded).toStdString(), folder) ? kHandedOver
+                                                                                : kNoAssociation;
 }
 
 }  // namespace platform
