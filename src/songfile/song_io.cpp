@@ -24,8 +24,9 @@ constexpr std::size_t kLargestSong = 4u << 20;
 std::string SystemError(int code) { return std::strerror(code); }
 
 // A file the user may not write stays as it is, although the folder would let a new file take
-// its place. access() alone lets root write anything, so a file whose owner has no write bit
-// (what chmod a-w and "read-only" in a file manager leave) counts as read-only for everyone.
+// its place. Asked for the effective user, as the writing is done by it. Root may write anything,
+// so a file whose owner has no write bit (what chmod a-w and "read-only" in a file manager leave)
+// counts as read-only for everyone.
 bool IsReadOnly(mode_t mode, const std::string& path)
 {
     return (mode & S_IWUSR) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
@@ -49,7 +50,6 @@ std::optional<std::string> NotASongFile(const std::string& path)
     if (!std::filesystem::is_regular_file(status)) return std::string("it is not a song file");
     return std::nullopt;
 }
-
 
 // What a save of `songName` calls its new version while writing it (six unique characters
 // follow), so that a later save can tell its own leftovers from everything else in the folder.
@@ -83,7 +83,8 @@ std::optional<long> LeftoverOf(const std::string& name, const std::string& songN
 bool StillRunning(long pid)
 {
     if (pid == ::getpid()) return false;  // saves run one at a time in this program
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+    if (pid <= 0 || pid > INT_MAX) return true;  // no process of ours: left alone
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 // Removes the new versions of `songName` that saves killed part-way left in `folder`: plain files
@@ -193,21 +194,11 @@ bool ReplacingFile::Open()
     const std::string name = target.path.filename().string();
     RemoveLeftovers(folder, name);
     std::string pattern = (folder / (SavingPrefix(name, ::getpid()) + "XXXXXX")).string();
+    replacesFile_ = target.kind == Kind::Plain;
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0) {
         // A folder the user may not write: the file itself may still be written.
-        if ((errno == EACCES || errno == EPERM) && target.kind == Kind::Plain) {
-            fd_ = ::open(path_.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (fd_ < 0) return Fail();
-            struct stat now {};
-            if (::fstat(fd_, &now) != 0) return Fail();
-            if (!S_ISREG(now.st_mode)) {
-                error_ = "It is " + platform::files::SpecialKindName(now.st_mode) + ", not a file";
-                return false;
-            }
-            inPlace_ = true;
-            return true;
-        }
+        if ((errno == EACCES || errno == EPERM) && replacesFile_) return OpenInPlace();
         return Fail();
     }
     temporary_ = pattern;
@@ -219,12 +210,24 @@ bool ReplacingFile::Open()
     return true;
 }
 
+bool ReplacingFile::OpenInPlace()
+{
+    fd_ = ::open(path_.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return Fail();
+    struct stat now {};
+    if (::fstat(fd_, &now) != 0) return Fail();
+    if (!S_ISREG(now.st_mode)) {
+        error_ = "It is " + platform::files::SpecialKindName(now.st_mode) + ", not a file";
+        return false;
+    }
+    inPlace_ = true;
+    return true;
+}
+
 bool ReplacingFile::Write(std::string_view bytes)
 {
-    if (inPlace_) {
-        pending_.append(bytes);
-        return true;
-    }
+    pending_.append(bytes);  // a song is small; kept for writing in place should the move fail
+    if (inPlace_) return true;
     if (!WriteAt(fd_, bytes, -1)) return Fail();
     return true;
 }
@@ -236,7 +239,14 @@ bool ReplacingFile::Commit()
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) return Fail();
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) return Fail();
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        // A folder that lets the user make files but not replace another's (the sticky bit of a
+        // shared folder): the file itself may still be written.
+        if ((errno != EACCES && errno != EPERM) || !replacesFile_) return Fail();
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return OpenInPlace() && CommitInPlace();
+    }
     temporary_.clear();
     return true;
 }
@@ -253,7 +263,11 @@ bool ReplacingFile::CommitInPlace()
     while (got < covered.size()) {
         const ssize_t n = ::pread(fd_, covered.data() + got, covered.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Fail();
+        if (n < 0) return Fail();
+        if (n == 0) {
+            covered.resize(got);  // shorter than it was a moment ago
+            break;
+        }
         got += static_cast<std::size_t>(n);
     }
     if (WriteAt(fd_, pending_, 0) && ::ftruncate(fd_, static_cast<off_t>(pending_.size())) == 0 &&

@@ -24,8 +24,8 @@ FileBytes ReadFileBytes(const std::string& path);
 // Only plain files are written: a symbolic link is followed and its last target replaced in that
 // target's folder; a pipe, a device, a folder, a link to nothing or a loop of links is refused,
 // as is a read-only file (Open fails and changes nothing). Where the folder lets no new file be
-// made but the file itself may be written, the file is written over in place; should that break
-// off, the part already written is put back.
+// made, or no file of another be replaced, but the file itself may be written, the file is
+// written over in place; should that break off, the part already written is put back.
 class ReplacingFile {
 public:
     explicit ReplacingFile(std::string path);
@@ -44,11 +44,13 @@ public:
 
 private:
     bool Fail();
+    bool OpenInPlace();
     bool CommitInPlace();
 
     std::string path_;       // the file to replace (a link's last target, once open)
     std::string temporary_;  // the new version while it is written
     int fd_ = -1;
+    bool replacesFile_ = false;  // a file is there to be replaced
     bool inPlace_ = false;
     std::string pending_;    // in place: the new version, written over the file at Commit
     bool damaged_ = false;

@@ -332,60 +332,72 @@ TEST_F(Save, LinkIsFollowedToItsTarget)
     EXPECT_EQ(files, expected);
 }
 
-// A song the user may write, in a folder where the user may make no file, is written over in
-// place without a word. Should that write break off, the old song is put back and the message
-// says so; a new file there cannot be made and says why.
+// A song the user may write, in a folder where the user may make no file (or, in a shared folder
+// with the sticky bit, replace no other user's file), is written over in place without a word.
+// Should that write break off, the old song is put back and the message says so. A new file
+// where none may be made says why.
 TEST_F(Save, WritableSongInAFolderTheUserMayNotWrite)
 {
     if (!WithoutRights::Possible()) GTEST_SKIP() << "no user without rights to run as";
     namespace fs = std::filesystem;
-    const fs::path root(temp.path().toStdString());
-    fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
-    const std::string folder = TempPath("shared songs");
-    fs::create_directory(folder);
-    const std::string song = folder + "/song.swl";
+    fs::permissions(temp.path().toStdString(), fs::perms(0755));
+    struct Case {
+        std::string folder;
+        mode_t mode;
+    };
+    std::vector<Case> cases{{TempPath("locked"), 0555}};
+    if (::geteuid() == 0) cases.push_back({TempPath("shared"), 01777});  // another user's song there
     const std::string earlier = ReadBytes(Fixture("one_page_v23.swl"));
-    WriteBytes(song, earlier);
-    ASSERT_EQ(::chmod(song.c_str(), 0666), 0);
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    const ino_t inode = Inode(song);
     OpenByMenu(Fixture("three_page_v25.swl"));
 
-    {
-        WithoutRights user;
-        const int probe = ::open((folder + "/probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        ASSERT_LT(probe, 0) << "the folder is writable after all";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const std::string song = c.folder + "/song.swl";
+        fs::create_directory(c.folder);
+        WriteBytes(song, earlier);
+        ASSERT_EQ(::chmod(song.c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(c.folder.c_str(), c.mode), 0);
+        const ino_t inode = Inode(song);
+        {
+            WithoutRights user;
+            if (c.mode == 0555) {
+                const int probe = ::open((c.folder + "/probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+                ASSERT_LT(probe, 0) << "the folder is writable after all";
+            }
 
-        // Writing in place breaks off at the file-size limit: the old song comes back.
-        rlimit saved{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = earlier.size() + 100;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        SaveByMenu(song);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-        EXPECT_EQ(messages.texts, std::vector<std::string>{"Could not save the song to \"" + song +
-                                                           "\": File too large. The file is as it was before."});
-        EXPECT_EQ(ReadBytes(song), earlier);
+            // Writing in place breaks off at the file-size limit: the old song comes back.
+            messages.texts.clear();
+            rlimit saved{};
+            ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = earlier.size() + 100;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+            SaveByMenu(song);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, oldHandler);
+            EXPECT_EQ(messages.texts, std::vector<std::string>{"Could not save the song to \"" + song +
+                                                               "\": File too large. The file is as it was before."});
+            EXPECT_EQ(ReadBytes(song), earlier);
 
-        messages.texts.clear();
-        SaveByMenu(song);
-        EXPECT_TRUE(messages.texts.empty());
-        EXPECT_EQ(ReadBytes(song), ReadBytes(Fixture("three_page_v25.swl")));
+            messages.texts.clear();
+            SaveByMenu(song);
+            EXPECT_TRUE(messages.texts.empty());
+            EXPECT_EQ(ReadBytes(song), ReadBytes(Fixture("three_page_v25.swl")));
 
-        SaveByMenu(folder + "/new.swl");
-        EXPECT_EQ(messages.texts, std::vector<std::string>{"Could not save the song to \"" + folder +
-                                                           "/new.swl\": Permission denied. No file was written."});
+            if (c.mode == 0555) {
+                SaveByMenu(c.folder + "/new.swl");
+                EXPECT_EQ(messages.texts, std::vector<std::string>{"Could not save the song to \"" + c.folder +
+                                                                   "/new.swl\": Permission denied. No file was written."});
+            }
+        }
+        EXPECT_EQ(Inode(song), inode);
+        EXPECT_EQ(fs::status(song).permissions(), fs::perms(0666));
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(c.folder)) names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"song.swl"});
+        ::chmod(c.folder.c_str(), 0755);
     }
-    EXPECT_EQ(Inode(song), inode);
-    EXPECT_EQ(fs::status(song).permissions(), fs::perms(0666));
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"song.swl"});
-    ::chmod(folder.c_str(), 0755);
 }
 
 // A save killed part-way leaves its new version beside the song. The next save of that song
