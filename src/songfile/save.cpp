@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/kernel/code_page.h"
 #include "sheet/strumwellfrm.h"
 #include "songfile/desktop_services.h"
 #include "songfile/song_file_format.h"
 #include "songfile/song_io.h"
-#include "platform/kernel/code_page.h"
 
 namespace strumwell {
 
