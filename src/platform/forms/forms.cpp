@@ -19,6 +19,7 @@
 #include <QStyleOptionButton>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace forms {
@@ -53,6 +54,20 @@ QColor ToQColor(Colour colour)
 }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+// A caption or tooltip as shown: a text of any length may be stored (a song file can bring one
+// megabytes long), but laying out more than a screenful would freeze the window for nothing.
+QString ShownText(const std::string& text)
+{
+    constexpr std::size_t kShown = 500;  // UTF-16 units; a UTF-8 character takes at most 4 bytes
+    if (text.size() <= kShown) return ToQString(text);
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(text.size(), 4 * kShown)));
+    if (static_cast<std::size_t>(shown.size()) <= kShown && text.size() <= 4 * kShown) return shown;
+    qsizetype cut = std::min(shown.size(), static_cast<qsizetype>(kShown));
+    if (shown.at(cut - 1).isHighSurrogate()) --cut;
+    shown.truncate(cut);
+    return shown + QChar(0x2026);
+}
 
 // Fonts of the design, mapped to what a Linux desktop has: Verdana and MS Sans Serif resolve to
 // DejaVu Sans, Arial to Liberation Sans, when the originals are missing. Sizes are fixed in pixels
@@ -159,7 +174,7 @@ protected:
         case Kind::Label:
             p.fillRect(rect(), ToQColor(back_));
             p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-            p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, ToQString(caption_));
+            p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, ShownText(caption_));
             break;
         case Kind::PictureBox:
         case Kind::Frame:
@@ -267,7 +282,7 @@ private:
         p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
         p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, ToQString(caption_));
+        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, ShownText(caption_));
         if (hasFocus()) {
             p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
             p.drawRect(r.adjusted(4, 4, -5, -5));
@@ -289,7 +304,7 @@ private:
         }
         p.setPen(ToQColor(fore_));
         p.drawText(rect().adjusted(box + 5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                   ToQString(caption_));
+                   ShownText(caption_));
     }
 };
 
@@ -511,7 +526,7 @@ void Control::SetToolTipText(const std::string& text)
 {
     if (w_->toolTip_ == text) return;
     w_->toolTip_ = text;
-    w_->setToolTip(ToQString(text));
+    w_->setToolTip(ShownText(text));
 }
 void Control::SetFont(const Font& font)
 {
