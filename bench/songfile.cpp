@@ -137,6 +137,25 @@ void HostileValues(int runs, const QTemporaryDir& folder)
                    (void)strumwell::songfile::CheckSongFile(bytes, strumwell::songfile::Entry::FileMenu);
                }), 0);
 
+    // A 3 MB title, opened by File > Open into the shown window, until it is painted.
+    {
+        const std::string longTitle = folder.filePath(QStringLiteral("long title.swl")).toStdString();
+        std::ofstream(longTitle, std::ios::binary) << SongWithLine(1, huge);
+        platform::ScriptedDialog openDialog;
+        services.openDialog = &openDialog;
+        strumwell::Strumwellfrm window(services, "");
+        window.Form_Load();
+        window.Show();
+        QApplication::processEvents();
+        Report("3 MB title, open and paint", Time(runs, [&] {
+                   openDialog.answers.push_back(longTitle);
+                   window.Open_Click();
+                   window.Window()->repaint();
+               }), 0);
+        if (window.sheet.txtTitle.Text() != huge) std::printf("the 3 MB title did not stay whole\n");
+        services.openDialog = nullptr;
+    }
+
     const std::string longToken = folder.filePath(QStringLiteral("long token.swl")).toStdString();
     std::ofstream(longToken, std::ios::binary) << SongWithLine(11, huge, 13, std::string(1u << 19, 'y'));
     strumwell::Strumwellfrm window(services, longToken);

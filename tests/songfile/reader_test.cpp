@@ -81,13 +81,16 @@ TEST_F(SongReader, PageCountWithBlanksOrLeadingZeros)
     EXPECT_EQ(w().tabs.lblTotalPages.Caption(), "1");
 }
 
-// A token megabytes long stays whole in the song; only its tooltip, as shown, is cut.
-TEST_F(SongReader, HugeTokenStaysWholeButItsTooltipIsCut)
+// A token megabytes long stays whole in the song; only its tooltip, as shown, is cut. A title
+// longer than a line edit's own limit stays whole too.
+TEST_F(SongReader, HugeValuesStayWholeButATooltipIsCut)
 {
     std::vector<std::string> lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
     lines[10] = std::string(3u << 20, 'G');
+    lines[0] = std::string(40000, 'T');
     OpenByMenu(SongWith(JoinLines(lines)));
     EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(w().sheet.txtTitle.Text(), lines[0]);
     EXPECT_EQ(w().sheet.imgRest[1].ToolTipText(), lines[10]);
     const QString shown = w().sheet.imgRest[1].Widget()->toolTip();
     EXPECT_LE(shown.size(), 501);
@@ -96,6 +99,7 @@ TEST_F(SongReader, HugeTokenStaysWholeButItsTooltipIsCut)
     const std::string saved = TempPath("saved.swl");
     SaveByMenu(saved);
     EXPECT_EQ(FileLines(ReadBytes(saved))[10], lines[10]);
+    EXPECT_EQ(FileLines(ReadBytes(saved))[0], lines[0]);
     // A short token is shown as it is.
     EXPECT_EQ(w().sheet.imgRest[2].Widget()->toolTip().toStdString(), lines[11]);
 }

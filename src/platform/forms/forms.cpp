@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace forms {
 
@@ -457,6 +458,9 @@ void ControlWidget::EnsureEdit()
     edit_->setPalette(pal);
     edit_->keyPress_ = keyPress_;
     edit_->insertFilter_ = insertFilter_;
+    // A text box holds any length (a song file may bring a title megabytes long); the line edit's
+    // own limit would cut such a text, and Save would then write the cut one.
+    edit_->setMaxLength(std::numeric_limits<int>::max());
     edit_->setText(ToQString(text_));
     edit_->show();
 }
