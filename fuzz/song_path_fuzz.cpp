@@ -5,7 +5,8 @@
 //  - a file the check refuses changes nothing that Save would write, and the user is told (or,
 //    for a newer edition's file, shown the panel);
 //  - whatever the window holds afterwards saves as a song that reads back, and saving that again
-//    after opening it gives the same bytes.
+//    after opening it gives the same bytes;
+//  - the tempo buttons then work on whatever tempo and speed bar the file brought.
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -139,5 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     h.Open(h.saved);
     Require(h.messages.texts.empty());
     Require(h.Save(h.again) == first);
+
+    // The tempo buttons on whatever tempo and speed bar the file brought.
+    for (int i = 0; i < 2; ++i) h.window->tempo.lblFaster.Click();
+    for (int i = 0; i < 3; ++i) h.window->tempo.lblSlower.Click();
     return 0;
 }
