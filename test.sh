@@ -10,6 +10,7 @@ if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091
   source tools/pulse-null-sink.sh
 fi
-# A short fuzz run of the song-file reader (clang, libFuzzer, AddressSanitizer and UBSan).
-tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 12
+# A short fuzz run of the song file, its format and its whole path through the window (clang,
+# libFuzzer, AddressSanitizer and UBSan).
+tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 30
 ctest --test-dir build --output-on-failure

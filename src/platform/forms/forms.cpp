@@ -21,7 +21,9 @@
 #include <QPointer>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace forms {
@@ -72,6 +74,20 @@ QColor ToQColor(Colour colour)
 }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+// A caption or tooltip as shown: a text of any length may be stored (a song file can bring one
+// megabytes long), but laying out more than a screenful would freeze the window for nothing.
+QString ShownText(const std::string& text)
+{
+    constexpr std::size_t kShown = 500;  // UTF-16 units; a UTF-8 character takes at most 4 bytes
+    if (text.size() <= kShown) return ToQString(text);
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(text.size(), 4 * kShown)));
+    if (static_cast<std::size_t>(shown.size()) <= kShown && text.size() <= 4 * kShown) return shown;
+    qsizetype cut = std::min(shown.size(), static_cast<qsizetype>(kShown));
+    if (shown.at(cut - 1).isHighSurrogate()) --cut;
+    shown.truncate(cut);
+    return shown + QChar(0x2026);
+}
 
 QFont ToQFont(const Font& font) { return DesignFont(font); }
 
@@ -183,7 +199,7 @@ public:
     {
         if (captionFont_) return *captionFont_;
         QFont f = ToQFont(font_);
-        const QString caption = ToQString(caption_);
+        const QString caption = ShownText(caption_);
         const QRect box = CaptionBox();
         while (DrawsCaption() && !caption.isEmpty() && f.pixelSize() > kSmallestCaptionPixels &&
                !CaptionFits(f, box, CaptionFlags(), caption))
@@ -250,7 +266,7 @@ protected:
             p.fillRect(rect(), ToQColor(back_));
             p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
             p.setFont(CaptionFont());
-            p.drawText(CaptionBox(), CaptionFlags(), ToQString(caption_));
+            p.drawText(CaptionBox(), CaptionFlags(), ShownText(caption_));
             break;
         case Kind::PictureBox:
         case Kind::Frame:
@@ -359,7 +375,7 @@ private:
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
         p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
         p.setFont(CaptionFont());
-        p.drawText(CaptionBox().translated(down ? 1 : 0, down ? 1 : 0), CaptionFlags(), ToQString(caption_));
+        p.drawText(CaptionBox().translated(down ? 1 : 0, down ? 1 : 0), CaptionFlags(), ShownText(caption_));
         if (hasFocus()) {
             p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
             p.drawRect(r.adjusted(4, 4, -5, -5));
@@ -381,7 +397,7 @@ private:
         }
         p.setPen(ToQColor(fore_));
         p.setFont(CaptionFont());
-        p.drawText(CaptionBox(), CaptionFlags(), ToQString(caption_));
+        p.drawText(CaptionBox(), CaptionFlags(), ShownText(caption_));
     }
 };
 
@@ -534,6 +550,9 @@ void ControlWidget::EnsureEdit()
     edit_->setPalette(pal);
     edit_->keyPress_ = keyPress_;
     edit_->insertFilter_ = insertFilter_;
+    // A text box holds any length (a song file may bring a title megabytes long); the line edit's
+    // own limit would cut such a text, and Save would then write the cut one.
+    edit_->setMaxLength(std::numeric_limits<int>::max());
     edit_->setText(ToQString(text_));
     edit_->show();
 }
@@ -607,7 +626,7 @@ void Control::SetToolTipText(const std::string& text)
 {
     if (w_->toolTip_ == text) return;
     w_->toolTip_ = text;
-    w_->setToolTip(ToQString(text));
+    w_->setToolTip(ShownText(text));
 }
 void Control::SetFont(const Font& font)
 {
