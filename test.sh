@@ -16,6 +16,7 @@ if [ "$(id -u)" -eq 0 ]; then
 else
   echo "not root: the print scheduler is not started; the printing tests that need it skip"
 fi
-# A short fuzz run of the song-file reader (clang, libFuzzer, AddressSanitizer and UBSan).
-tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 12
+# A short fuzz run of the song file, its format and its whole path through the window (clang,
+# libFuzzer, AddressSanitizer and UBSan).
+tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 30
 ctest --test-dir build --output-on-failure

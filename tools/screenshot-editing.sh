@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Writes a page by clicking the real window in a virtual X server, then saves a screenshot:
 # a chord bar in crotchet entry, a bar of quavers, a bar of solo notes, and a last bar that mixes
-# a crotchet note with quavers and a quaver rest.
+# a crotchet note with quavers and a quaver rest; then a title, an author and lyrics.
 #   tools/screenshot-editing.sh [OUT.png]
 # Needs xvfb, imagemagick and xdotool (apt-get install xvfb imagemagick xdotool). Uses
-# build/src/Strumwell unless STRUMWELL_BIN names another binary.
+# build/src/Strumwell unless STRUMWELL_BIN names another binary, and a display number of its own
+# unless STRUMWELL_SHOT_DISPLAY names one (":93").
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=${1:-editing.png}
@@ -12,7 +13,7 @@ bin=${STRUMWELL_BIN:-$here/../build/src/Strumwell}
 [[ -x $bin ]] || { echo "no program at $bin" >&2; exit 1; }
 
 home=$(mktemp -d)
-display=:$((70 + RANDOM % 20))
+display=${STRUMWELL_SHOT_DISPLAY:-:$((70 + RANDOM % 20))}
 Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
@@ -79,8 +80,13 @@ crotchet; string 4; fret 0; cell 25
 quaver; string 3; fret 2; cell 27; fret 4; cell 28
 string 5; fret 3; cell 29; rest; cell 30
 crotchet; chords; chord 0 $D; seventh; cell 31
+# Title, author and lyrics, typed into their boxes.
+text() { click "$1" "$2"; xdotool type --delay 20 "$3"; }
+text $((3600 + 1387)) $((120 + 142)) "Morning Strum"
+text $((7080 + 1207)) $((120 + 142)) "J. Learner"
+text $((1080 + 4267)) $((6840 + 142)) "Sun comes up and I play along"
 # Leave a note as the pick, shown in the pick box.
 solos; string 6; fret 3
 sleep 0.5
-import -window root "$out"
+import -window "$win" "$out"
 echo "saved $out"

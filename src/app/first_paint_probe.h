@@ -1,7 +1,8 @@
 #pragma once
 // Start-up measurement: when STRUMWELL_REPORT_FIRST_PAINT is set, the first paint of the given
 // window prints the monotonic time in nanoseconds to stdout ("first-paint <ns>") and ends the
-// program. bench/startup runs the program this way and compares it with a bare window.
+// program, or, when it is set to "stay", goes on running. bench/startup runs the program this way
+// and compares it with a bare window; tests wait for it before they act on the running program.
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -34,7 +35,8 @@ protected:
             std::printf("first-paint %lld\n",
                         static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
             std::fflush(stdout);
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            if (qEnvironmentVariable("STRUMWELL_REPORT_FIRST_PAINT") != QLatin1String("stay"))
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
         return QObject::eventFilter(watched, event);
     }

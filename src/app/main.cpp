@@ -2,6 +2,7 @@
 // one song path.
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMainWindow>
 
 #include "platform/clock/clock.h"
@@ -10,6 +11,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/printer/printer.h"
+#include "platform/kernel/quit_signals.h"
 #include "platform/registry/file_registry.h"
 #include "platform/shell/shell.h"
 #include "app/first_paint_probe.h"
@@ -36,10 +38,14 @@ int main(int argc, char** argv)
     const std::string commandLine = JoinedArguments(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
+    platform::QuitOnTerminationSignals(app);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
     services.flash = flash.get();
-    platform::FileDialog saveDialog, openDialog;
+    // The dialogs start in the folder of the song last opened or saved, the command line's first.
+    platform::SongFolder songFolder;
+    if (QFileInfo(QString::fromStdString(commandLine)).isFile()) songFolder.Remember(commandLine);
+    platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
     platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
     platform::DesktopShell shell;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 
 #include "playback/captions.h"
 #include "playback/step_clock.h"
@@ -95,26 +96,44 @@ void Strumwellfrm::Timer1_Timer()
 // ---- tempo ----
 // The speed bar keeps its bottom edge: a faster tempo shows as a taller bar. A bar that a song
 // file has left shorter than its tempo would need shrinks to nothing and stays there, never below.
+// A song file may also bring a height or top near the ends of int: the bar then moves only as far
+// as both values can go, and stops there.
 
 namespace {
 constexpr int kFastest = 200;   // Faster stops here
 constexpr int kSlowBound = 3350; // Slower goes on while below this, so 3400 is the slowest
 constexpr int kTempoStep = 100;
+
+// How far the bar may grow (Faster) or shrink (Slower) by one step, within int and, when
+// shrinking, down to a height of 0.
+int Growth(int height, int top)
+{
+    const long long room = std::min(static_cast<long long>(std::numeric_limits<int>::max()) - height,
+                                    static_cast<long long>(top) - std::numeric_limits<int>::min());
+    return static_cast<int>(std::clamp<long long>(room, 0, kTempoStep));
+}
+int Shrink(int height, int top)
+{
+    const long long room = std::min(static_cast<long long>(height),
+                                    static_cast<long long>(std::numeric_limits<int>::max()) - top);
+    return static_cast<int>(std::clamp<long long>(room, 0, kTempoStep));
+}
 }  // namespace
 
 void Strumwellfrm::lblFaster_Click()
 {
     if (NoteLength <= kFastest) return;
     NoteLength = static_cast<std::int16_t>(NoteLength - kTempoStep);
-    tempo.lblSpeed.SetHeight(tempo.lblSpeed.Height() + kTempoStep);
-    tempo.lblSpeed.SetTop(tempo.lblSpeed.Top() - kTempoStep);
+    const int grow = Growth(tempo.lblSpeed.Height(), tempo.lblSpeed.Top());
+    tempo.lblSpeed.SetHeight(tempo.lblSpeed.Height() + grow);
+    tempo.lblSpeed.SetTop(tempo.lblSpeed.Top() - grow);
 }
 
 void Strumwellfrm::lblSlower_Click()
 {
     if (NoteLength >= kSlowBound) return;
     NoteLength = static_cast<std::int16_t>(NoteLength + kTempoStep);
-    const int shrink = std::clamp(tempo.lblSpeed.Height(), 0, kTempoStep);
+    const int shrink = Shrink(tempo.lblSpeed.Height(), tempo.lblSpeed.Top());
     tempo.lblSpeed.SetHeight(tempo.lblSpeed.Height() - shrink);
     tempo.lblSpeed.SetTop(tempo.lblSpeed.Top() + shrink);
 }

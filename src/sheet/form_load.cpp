@@ -1,12 +1,15 @@
-// Start-up: runs once, before the window is first shown, and pumps no events.
+// Start-up: runs once, before the window is first shown, and pumps no events. What the user must
+// be told about a song on the command line is told once the window is on screen.
 
 #include "sheet/strumwellfrm.h"
 
+#include "platform/comdlg/common_dialog.h"
 #include "platform/flash/flash_control.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 #include "songfile/song_file_format.h"
 
+#include <vector>
 
 namespace strumwell {
 
@@ -21,11 +24,42 @@ std::int16_t ToNoteLength(const std::string& caption)
 {
     return songfile::ToTempo(caption).value_or(kDefaultNoteLength);
 }
+
+// Stands in for the window's message box while the command-line song is read, and keeps what it
+// would have said. A message box runs an event loop, and nothing may run inside the start-up:
+// playback's timer would tick behind it.
+class HeldMessages final : public platform::MessageBox {
+public:
+    explicit HeldMessages(platform::MessageBox*& box) : box_(box), real_(box) { box_ = this; }
+    ~HeldMessages() override { box_ = real_; }
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+
+    void Show(const std::string& text) override { texts_.push_back(text); }
+
+    // The held messages, shown by the real box over the window once it is on screen.
+    void ShowOnceShown(forms::Form& window)
+    {
+        if (!real_ || texts_.empty()) return;
+        window.AfterShown([box = real_, texts = texts_] {
+            for (const std::string& text : texts) box->Show(text);
+        });
+    }
+
+private:
+    platform::MessageBox*& box_;
+    platform::MessageBox* real_;
+    std::vector<std::string> texts_;
+};
 }  // namespace
 
 void Strumwellfrm::Form_Load()
 {
-    if (!Command().empty()) songFiles.chkOpenAuto.SetValue(1);
+    if (!Command().empty()) {
+        HeldMessages held(services.messageBox);
+        songFiles.chkOpenAuto.SetValue(1);
+        held.ShowOnceShown(*this);
+    }
     RegisterSongFileType();
     swfFlashScreen.LoadMovie(0, "C:\\Program Files\\Fretlane\\Strumwell\\rest.swf");
     Timer1.SetEnabled(false);

@@ -1,10 +1,14 @@
 // File > Save: the whole song, all three pages, in the "version 2.5" layout. There is no document
 // but the widgets, so the page on show goes into its store first and the file is written from the
 // stores. A cancelled dialog writes nothing; the file is replaced only once the new one is whole
-// on disk, and a save that fails says so, naming the file and the reason.
+// on disk, and a save that fails says so, naming the file and the reason. The file's code page has
+// one byte a character: a saved song that held characters beyond it says which ones became "?".
 
+#include <cstdio>
 #include <filesystem>
+#include <vector>
 
+#include "platform/kernel/code_page.h"
 #include "sheet/strumwellfrm.h"
 #include "songfile/desktop_services.h"
 #include "songfile/song_file_format.h"
@@ -40,10 +44,43 @@ songfile::SongSheet SheetToSave(Strumwellfrm& w)
     return song;
 }
 
-void TellFailure(Strumwellfrm& w, const std::string& path, const std::string& reason, bool existed)
+void TellFailure(Strumwellfrm& w, const std::string& path, const songfile::ReplacingFile& file, bool existed)
 {
-    songfile::Tell(w.services, "Could not save the song to \"" + path + "\": " + reason + ". " +
-                                   (existed ? "The file is as it was before." : "No file was written."));
+    const char* outcome = file.Damaged() ? "The file may hold only part of the song."
+                          : existed      ? "The file is as it was before."
+                                         : "No file was written.";
+    songfile::Tell(w.services, "Could not save the song to \"" + path + "\": " + file.Error() + ". " + outcome);
+}
+
+// The characters of the song that the file's code page cannot hold, each once.
+std::vector<char32_t> UnwritableCharacters(const songfile::SongSheet& song)
+{
+    std::string all = song.title + song.author + song.pageCount;
+    for (const std::string& lyrics : song.lyrics) all += lyrics;
+    for (const auto& page : song.tokens)
+        for (const std::string& token : page) all += token;
+    return platform::MissingFromAnsiCodePage(all);
+}
+
+// A character as the message shows it: itself in quotes, or its code where it would show as
+// nothing (a zero-width blank, a lone accent).
+std::string Shown(char32_t c)
+{
+    if (platform::IsVisibleCharacter(c)) return "\"" + platform::Utf8Of(c) + "\"";
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    return code;
+}
+
+void TellUnwritable(Strumwellfrm& w, const std::string& path, const std::vector<char32_t>& characters)
+{
+    constexpr std::size_t kListed = 40;
+    std::string list;
+    for (std::size_t i = 0; i < characters.size() && i < kListed; ++i) list += (i ? ", " : "") + Shown(characters[i]);
+    if (characters.size() > kListed) list += " and " + std::to_string(characters.size() - kListed) + " more";
+    songfile::Tell(w.services, "The song is saved to \"" + path + "\", but a song file cannot hold " +
+                                   (characters.size() == 1 ? "this character, so it was" : "these characters, so each was") +
+                                   " written as a question mark: " + list + ".");
 }
 
 }  // namespace
@@ -61,7 +98,7 @@ void Strumwellfrm::Save_Click()
     std::error_code error;
     const bool existed = std::filesystem::exists(path, error);
     songfile::ReplacingFile file(path);
-    if (!file.Open()) return TellFailure(*this, path, file.Error(), existed);
+    if (!file.Open()) return TellFailure(*this, path, file, existed);
 
     // Pages beyond the page count are saved as empty pages; their lyrics stay.
     const std::string pages = tabs.lblTotalPages.Caption();
@@ -71,8 +108,9 @@ void Strumwellfrm::Save_Click()
     }
     if (pages == "2") ClearPageStore(3);
 
-    if (!file.Write(songfile::SongFileText(SheetToSave(*this))) || !file.Commit())
-        TellFailure(*this, path, file.Error(), existed);
+    const songfile::SongSheet song = SheetToSave(*this);
+    if (!file.Write(songfile::SongFileText(song)) || !file.Commit()) return TellFailure(*this, path, file, existed);
+    if (const std::vector<char32_t> lost = UnwritableCharacters(song); !lost.empty()) TellUnwritable(*this, path, lost);
 }
 
 }  // namespace strumwell

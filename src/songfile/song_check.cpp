@@ -1,5 +1,7 @@
 #include "songfile/song_check.h"
 
+#include <algorithm>
+
 namespace strumwell::songfile {
 namespace {
 
@@ -12,7 +14,9 @@ Layout LayoutOf(const std::string& tag)
     return Layout::Other;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// A value of the file in quotes, for a message: a long one is cut to its start, so that a huge
+// line cannot make the message itself huge.
+std::string Quoted(std::string_view text) { return QuotedPiece(text, kQuotedCharacters); }
 
 // "Line 1 holds a comma, ..." for the first line before `upTo` that held more than one value.
 std::string CommaHint(const std::vector<FileValue>& values, std::size_t upTo)
@@ -23,6 +27,15 @@ std::string CommaHint(const std::vector<FileValue>& values, std::size_t upTo)
                    " holds a comma, which moves every later value down one line.";
     }
     return {};
+}
+
+// "Line 7 holds "9" where ...", naming the file's line of the value that stands for `line`.
+ReadError WrongValue(const std::vector<FileValue>& values, int line, std::string_view text, const std::string& what)
+{
+    const std::size_t index = static_cast<std::size_t>(line - 1);
+    const int fileLine = values[index].line;
+    return {fileLine, "Line " + std::to_string(fileLine) + " holds " + Quoted(text) + what + "." +
+                          CommaHint(values, index)};
 }
 
 std::string LengthText(Layout layout, const std::string& tag)
@@ -55,6 +68,25 @@ void ApplySpareRules(std::vector<std::string>& lines, Entry entry)
     }
     const bool pageRule = entry == Entry::FileMenu || LayoutOf(lines[9]) == Layout::FirstEdition;
     if (pageRule && lines[7] == kSpare) lines[7] = "1";
+}
+
+// Whether the entry point writes line 7 into the page count: File > Open for every tag, the
+// command line for the layouts it draws with their own page count.
+bool SetsPageCount(Layout layout, Entry entry)
+{
+    return entry == Entry::FileMenu || layout == Layout::FirstEdition || layout == Layout::ThreePage;
+}
+
+// "1", "2" or "3" for a page count that reads as one of them once blanks and leading zeros are
+// set aside ("3 ", "03"); nothing for anything else.
+std::optional<std::string> PageCount(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    text.remove_prefix(std::min(text.find_first_not_of('0'), text.size()));
+    if (text != "1" && text != "2" && text != "3") return std::nullopt;
+    return std::string(text);
 }
 
 bool AppliesTempo(Layout layout, Entry entry)
@@ -97,13 +129,9 @@ std::optional<ReadError> ReadTempo(const std::vector<FileValue>& values,
             ok = value.has_value();
         }
         if (ok) continue;
-        const std::size_t index = static_cast<std::size_t>(n.line - 1);
-        const int fileLine = values[index].line;
-        std::string reason = "Line " + std::to_string(fileLine) + " holds " + Quoted(text);
-        if (!IsNumber(text)) reason += " where " + std::string(n.what) + " should stand as a number";
-        else if (n.line == 6) reason += " as the tempo, outside -32768 to 32767";
-        else reason += ", too large for the speed bar";
-        return ReadError{fileLine, reason + "." + CommaHint(values, index)};
+        if (!IsNumber(text)) return WrongValue(values, n.line, text, " where " + std::string(n.what) + " should stand as a number");
+        if (n.line == 6) return WrongValue(values, n.line, text, " as the tempo, outside -32768 to 32767");
+        return WrongValue(values, n.line, text, ", too large for the speed bar");
     }
     tempo.caption = lines[6];
     return std::nullopt;
@@ -147,6 +175,10 @@ CheckResult CheckSongFile(std::string_view bytes, Entry entry)
     const std::string tagAsRead = lines[9] == kSpare ? std::string(kTag2) : lines[9];
     const Layout layout = LayoutOf(tagAsRead);
     result.newerEdition = layout == Layout::Newer;
+    if (layout == Layout::Other) {  // a damaged file, or no song file at all
+        result.error = WrongValue(values, 9, lines[9], ", which is not the tag of a song file this program reads");
+        return result;
+    }
     if (values.size() < static_cast<std::size_t>(LinesOf(layout))) {
         result.error = TooShort(values, LengthText(layout, tagAsRead));
         return result;
@@ -162,6 +194,14 @@ CheckResult CheckSongFile(std::string_view bytes, Entry entry)
             return result;
         }
         song.tempo = tempo;
+    }
+    if (SetsPageCount(layout, entry)) {
+        const std::optional<std::string> pages = PageCount(lines[7]);
+        if (!pages) {
+            result.error = WrongValue(values, 7, lines[7], " where the page count should stand as 1, 2 or 3");
+            return result;
+        }
+        lines[7] = *pages;
     }
     song.lines = std::move(lines);
     result.song = std::move(song);

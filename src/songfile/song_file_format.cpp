@@ -127,6 +127,32 @@ std::optional<std::int16_t> ToTempo(std::string_view text)
     return static_cast<std::int16_t>(rounded);
 }
 
+std::string QuotedPiece(std::string_view utf8, std::size_t characters)
+{
+    const auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    std::string out = "\"";
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (!isLead(utf8[i])) {
+            if (count <= characters) out += utf8[i];
+            continue;
+        }
+        ++count;
+        if (count > characters) continue;
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+        const bool c1 = byte == 0xC2 && next >= 0x80 && next < 0xA0;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            out += "\xEF\xBF\xBD";  // U+FFFD
+            if (c1) ++i;
+        } else {
+            out += utf8[i];
+        }
+    }
+    if (count <= characters) return out + "\"";
+    return out + "\xE2\x80\xA6\" (" + std::to_string(count) + " characters)";
+}
+
 std::string SongFileText(const SongSheet& song)
 {
     Lines lines;

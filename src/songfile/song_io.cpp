@@ -1,13 +1,20 @@
 #include "songfile/song_io.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "platform/files/write_target.h"
 
 namespace strumwell::songfile {
 namespace {
@@ -16,23 +23,13 @@ constexpr std::size_t kLargestSong = 4u << 20;
 
 std::string SystemError(int code) { return std::strerror(code); }
 
-// The path a save really replaces: the target of a link, so the link stays a link.
-std::string ReplacedPath(const std::string& path)
-{
-    std::error_code error;
-    if (std::filesystem::is_symlink(path, error)) {
-        const auto target = std::filesystem::canonical(path, error);
-        if (!error) return target.string();
-    }
-    return path;
-}
-
 // A file the user may not write stays as it is, although the folder would let a new file take
-// its place. access() alone lets root write anything, so a file whose owner has no write bit
-// (what chmod a-w and "read-only" in a file manager leave) counts as read-only for everyone.
-bool IsReadOnly(const struct stat& file, const std::string& path)
+// its place. Asked for the effective user, as the writing is done by it. Root may write anything,
+// so a file whose owner has no write bit (what chmod a-w and "read-only" in a file manager leave)
+// counts as read-only for everyone.
+bool IsReadOnly(mode_t mode, const std::string& path)
 {
-    return (file.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
+    return (mode & S_IWUSR) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
 mode_t NewFileMode()
@@ -52,6 +49,77 @@ std::optional<std::string> NotASongFile(const std::string& path)
     if (std::filesystem::is_directory(status)) return SystemError(EISDIR);
     if (!std::filesystem::is_regular_file(status)) return std::string("it is not a song file");
     return std::nullopt;
+}
+
+// What a save of `songName` calls its new version while writing it (six unique characters
+// follow), so that a later save can tell its own leftovers from everything else in the folder.
+// A name too long for the folder's limit is cut; the prefix stays the same for every save.
+std::string SavingPrefix(const std::string& songName, long processId)
+{
+    constexpr std::size_t kLongestTail = sizeof(".saving.") - 1 + 10 + 1 + 6;  // up to 10 digits
+    return "." + songName.substr(0, NAME_MAX - 1 - kLongestTail) + ".saving." + std::to_string(processId) + ".";
+}
+
+// The process id in the name of an earlier save's new version of `songName`, or nothing when the
+// name is not one.
+std::optional<long> LeftoverOf(const std::string& name, const std::string& songName)
+{
+    const std::string start = SavingPrefix(songName, 0);
+    const std::string head = start.substr(0, start.size() - 2);  // up to ".saving."
+    if (name.compare(0, head.size(), head) != 0) return std::nullopt;
+    const std::string rest = name.substr(head.size());  // "<pid>.XXXXXX"
+    const auto dot = rest.find('.');
+    if (dot == std::string::npos || dot == 0 || dot > 10 || rest.size() != dot + 7) return std::nullopt;
+    long pid = 0;
+    for (std::size_t i = 0; i < dot; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(rest[i]))) return std::nullopt;
+        pid = pid * 10 + (rest[i] - '0');
+    }
+    for (std::size_t i = dot + 1; i < rest.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(rest[i]))) return std::nullopt;
+    return pid;
+}
+
+bool StillRunning(long pid)
+{
+    if (pid == ::getpid()) return false;  // saves run one at a time in this program
+    if (pid <= 0 || pid > INT_MAX) return true;  // no process of ours: left alone
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// Removes the new versions of `songName` that saves killed part-way left in `folder`: plain files
+// of this user, named as a save names them, whose program has ended and which nobody holds.
+void RemoveLeftovers(const std::filesystem::path& folder, const std::string& songName)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const std::optional<long> pid = LeftoverOf(name, songName);
+        if (!pid || StillRunning(*pid)) continue;
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(entry.path().c_str());
+        ::close(fd);
+    }
+}
+
+// Writes all of `bytes` at `offset`, or at the file's position when it is negative.
+bool WriteAt(int fd, std::string_view bytes, off_t offset)
+{
+    while (!bytes.empty()) {
+        const ssize_t wrote = offset < 0 ? ::write(fd, bytes.data(), bytes.size())
+                                         : ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (wrote < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(wrote));
+        if (offset >= 0) offset += wrote;
+    }
+    return true;
 }
 
 }  // namespace
@@ -87,7 +155,7 @@ FileBytes ReadFileBytes(const std::string& path)
     return result;
 }
 
-ReplacingFile::ReplacingFile(std::string path) : path_(ReplacedPath(path)) {}
+ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
 
 ReplacingFile::~ReplacingFile()
 {
@@ -103,45 +171,117 @@ bool ReplacingFile::Fail()
 
 bool ReplacingFile::Open()
 {
-    struct stat old {};
-    const bool exists = ::stat(path_.c_str(), &old) == 0;
-    if (exists && S_ISREG(old.st_mode) && IsReadOnly(old, path_)) {
-        error_ = "The file is read-only";
+    using Kind = platform::files::WriteTarget::Kind;
+    const platform::files::WriteTarget target = platform::files::FindWriteTarget(path_);
+    switch (target.kind) {
+    case Kind::Missing: break;
+    case Kind::Plain:
+        if (IsReadOnly(target.mode, target.path.string())) {
+            error_ = "The file is read-only";
+            return false;
+        }
+        break;
+    case Kind::Folder: error_ = SystemError(EISDIR); return false;
+    case Kind::Special: error_ = "It is " + platform::files::SpecialKindName(target.mode) + ", not a file"; return false;
+    case Kind::Dangling:
+        error_ = "It is a link to \"" + target.path.string() + "\", which does not exist";
+        return false;
+    case Kind::Unreachable: error_ = SystemError(target.error); return false;
+    }
+    path_ = target.path.string();
+
+    const std::filesystem::path folder = target.path.has_parent_path() ? target.path.parent_path() : ".";
+    const std::string name = target.path.filename().string();
+    RemoveLeftovers(folder, name);
+    std::string pattern = (folder / (SavingPrefix(name, ::getpid()) + "XXXXXX")).string();
+    replacesFile_ = target.kind == Kind::Plain;
+    fd_ = ::mkstemp(pattern.data());
+    if (fd_ < 0) {
+        // A folder the user may not write: the file itself may still be written.
+        if ((errno == EACCES || errno == EPERM) && replacesFile_) return OpenInPlace();
+        return Fail();
+    }
+    temporary_ = pattern;
+    // Held until the new version is in place, so that another save of the same file knows it
+    // is still being written.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    const mode_t mode = target.kind == Kind::Plain ? (target.mode & 07777) : NewFileMode();
+    if (::fchmod(fd_, mode) != 0) return Fail();
+    return true;
+}
+
+bool ReplacingFile::OpenInPlace()
+{
+    fd_ = ::open(path_.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return Fail();
+    struct stat now {};
+    if (::fstat(fd_, &now) != 0) return Fail();
+    if (!S_ISREG(now.st_mode)) {
+        error_ = "It is " + platform::files::SpecialKindName(now.st_mode) + ", not a file";
         return false;
     }
-    const std::filesystem::path target(path_);
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) return Fail();
-    temporary_ = pattern;
-    const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
-    if (::fchmod(fd_, mode) != 0) return Fail();
+    inPlace_ = true;
     return true;
 }
 
 bool ReplacingFile::Write(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t wrote = ::write(fd_, bytes.data(), bytes.size());
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            return Fail();
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(wrote));
-    }
+    pending_.append(bytes);  // a song is small; kept for writing in place should the move fail
+    if (inPlace_) return true;
+    if (!WriteAt(fd_, bytes, -1)) return Fail();
     return true;
 }
 
 bool ReplacingFile::Commit()
 {
+    if (inPlace_) return CommitInPlace();
     if (::fsync(fd_) != 0) return Fail();
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) return Fail();
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) return Fail();
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        // A folder that lets the user make files but not replace another's (the sticky bit of a
+        // shared folder): the file itself may still be written.
+        if ((errno != EACCES && errno != EPERM) || !replacesFile_) return Fail();
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return OpenInPlace() && CommitInPlace();
+    }
     temporary_.clear();
     return true;
+}
+
+// The new version goes over the old bytes from the start and the file is cut to its length only
+// once all of it is written; until then the old bytes it covers are kept in memory to be put back.
+bool ReplacingFile::CommitInPlace()
+{
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return Fail();
+    const auto oldSize = static_cast<std::size_t>(st.st_size);
+    std::string covered(std::min(oldSize, pending_.size()), '\0');
+    std::size_t got = 0;
+    while (got < covered.size()) {
+        const ssize_t n = ::pread(fd_, covered.data() + got, covered.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Fail();
+        if (n == 0) {
+            covered.resize(got);  // shorter than it was a moment ago
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    if (WriteAt(fd_, pending_, 0) && ::ftruncate(fd_, static_cast<off_t>(pending_.size())) == 0 &&
+        ::fsync(fd_) == 0) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return Fail();
+        return true;
+    }
+    const int error = errno;
+    damaged_ = !(WriteAt(fd_, covered, 0) && ::ftruncate(fd_, static_cast<off_t>(oldSize)) == 0 &&
+                 ::fsync(fd_) == 0);
+    errno = error;
+    return Fail();
 }
 
 }  // namespace strumwell::songfile

@@ -7,13 +7,14 @@
 //   tag box, page count, title,   right after the header,      first edition: same; others:
 //   author, page-1 lyrics         for every tag                no tag box or page count before
 //                                                              the three-page step
-//   tempo for an unknown or       not written                  speed bar, tempo caption and
-//   newer tag                                                  page-1 tokens written
+//   tempo for a newer tag         not written                  speed bar, tempo caption and
+//                                                              page-1 tokens written
 //   "version 2.3"                 page count and NoteLength    neither; the whole read runs
 //                                 from the file                twice (resetting chkOpenAuto)
 //
 // Unlike a plain read, the file is checked whole first (song_check.h): a file that cannot be read
-// changes nothing on the sheet, and the user is told which file and which line. A song of one page
+// changes nothing on the sheet, and the user is told which file and which line; that includes a tag
+// that names neither a layout this program reads nor a newer edition. A song of one page
 // also leaves nothing of the song before it in the pages it does not fill, and the lyrics lose the
 // one ":" Save writes in front of them, so saving and opening give back the same song.
 
@@ -38,9 +39,11 @@ using songfile::SongFileContent;
 // hold a tag line gets the message whatever it was meant to be.
 std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& path, Entry entry)
 {
+    // The command line can be any text, megabytes long: the message quotes a piece of it.
+    const std::string quoted = songfile::QuotedPiece(path, songfile::kQuotedPathCharacters);
     const songfile::FileBytes file = songfile::ReadFileBytes(path);
     if (!file.bytes) {
-        songfile::Tell(w.services, "Could not open the song file \"" + path + "\": " + file.error + ".");
+        songfile::Tell(w.services, "Could not open the song file " + quoted + ": " + file.error + ".");
         return std::nullopt;
     }
     songfile::CheckResult checked = songfile::CheckSongFile(*file.bytes, entry);
@@ -48,7 +51,7 @@ std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& p
     if (checked.newerEdition)
         songfile::ShowNewerEditionPanel(w.songFiles);
     else
-        songfile::Tell(w.services, "Could not read the song file \"" + path + "\". " + checked.error.reason);
+        songfile::Tell(w.services, "Could not read the song file " + quoted + ". " + checked.error.reason);
     return std::nullopt;
 }
 
@@ -87,7 +90,13 @@ private:
         if (withNoteLength) w_.NoteLength = tempo.noteLength;
         w_.playState.lblNoteLengthStart.SetCaption(tempo.caption);
     }
-    void Pause(unsigned milliseconds) { songfile::Sleep(w_.services, milliseconds); }
+    // The window is painted as it stands first, so that it does not look hung while the pause
+    // blocks it (and the closed dialog does not stay painted on it).
+    void Pause(unsigned milliseconds)
+    {
+        w_.RepaintNow();
+        songfile::Sleep(w_.services, milliseconds);
+    }
     void FillPage(int page)
     {
         for (int k = 1; k <= 32; ++k) w_.songFiles.Text1[32 * (page - 1) + k].SetText(s_.CellToken(page, k));
@@ -204,6 +213,7 @@ void Strumwellfrm::Open_Click()
     dialog.Filter = songfile::kFilter;
     dialog.ShowOpen();
     if (dialog.FileName.empty()) return;  // cancelled
+    const forms::BusyCursor busy;  // until the song is read and drawn
     if (const auto song = CheckedSong(*this, dialog.FileName, Entry::FileMenu))
         SongReader(*this, *song).ByFileMenu();
 }

@@ -4,6 +4,10 @@
 
 #include <QImage>
 #include <QLineEdit>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMainWindow>
 #include <QTest>
 #include <QWidget>
@@ -274,6 +278,66 @@ TEST(FormLifetime, ClosingUnloadsOnlyAWindowThatAskedForIt)
     EXPECT_TRUE(plain.Loaded());
     EXPECT_FALSE(secondary.Loaded());
     EXPECT_FALSE(secondary.Window()->testAttribute(Qt::WA_QuitOnClose));
+// The design fonts of every window (the main window's and the print previews'), at the design
+// size where the caption fits, else at the largest size that fits its box.
+TEST_F(Forms, CaptionsTakeTheLargestSizeThatFits)
+{
+    struct Case {
+        Font font;
+        const char* family;
+    };
+    const std::vector<Case> fonts{
+        {{"Verdana", 8.25, true}, "DejaVu Sans"},     {{"Verdana", 9.75, true}, "DejaVu Sans"},
+        {{"Verdana", 12, true}, "DejaVu Sans"},       {{"Verdana", 24, false}, "DejaVu Sans"},
+        {{"Verdana", 14.25, false}, "DejaVu Sans"},   {{"Verdana", 11.25, false}, "DejaVu Sans"},
+        {{"Arial", 8.25, true}, "Liberation Sans"},   {{"MS Sans Serif", 8.25, false}, "Liberation Sans"},
+    };
+    for (const Case& c : fonts) {
+        for (const int width : {6000, 600, 240}) {
+            SCOPED_TRACE(c.font.name + " " + std::to_string(c.font.points) + " in " + std::to_string(width));
+            Label label(form, "l", {0, 0, width, 600}, "Author");
+            label.SetFont(c.font);
+            const CaptionLayout layout = CaptionOf(label.Widget());
+            const QFont design = DesignFont(c.font);
+            // The design font itself where the machine has it, else its free stand-in.
+            const QString designFamily = c.font.name == "Verdana" ? QStringLiteral("Verdana")
+                                                                  : QStringLiteral("Arial");
+            EXPECT_EQ(design.family(), QFontDatabase::hasFamily(designFamily)
+                                           ? designFamily
+                                           : QString::fromLatin1(c.family));
+            EXPECT_EQ(QFontInfo(design).family(), design.family());  // installed
+            EXPECT_EQ(design.bold(), c.font.bold);
+            const QRect box(layout.left, layout.top, layout.width, layout.height);
+            const auto fits = [&](const QFont& f) {
+                return box.contains(QFontMetrics(f).boundingRect(box, layout.flags, QStringLiteral("Author")));
+            };
+            const QFont& drawn = *layout.font;
+            EXPECT_EQ(drawn.family(), design.family());
+            EXPECT_LE(drawn.pixelSize(), design.pixelSize());
+            EXPECT_TRUE(fits(drawn) || drawn.pixelSize() == 6);
+            if (drawn.pixelSize() < design.pixelSize()) {
+                QFont larger = drawn;
+                larger.setPixelSize(drawn.pixelSize() + 1);
+                EXPECT_FALSE(fits(larger));
+            }
+        }
+    }
+}
+
+// A new caption or size is fitted again; a button's caption may take two lines.
+TEST_F(Forms, CaptionsAreFittedAgainWhenTheyChange)
+{
+    CommandButton button(form, "b", {0, 0, 1215, 855}, "PLAY");
+    button.SetFont({"Verdana", 9.75, true});
+    const int design = DesignFont(button.GetFont()).pixelSize();
+    EXPECT_EQ(CaptionOf(button.Widget()).font->pixelSize(), design);
+    button.SetCaption("PLAY PAUSED");
+    EXPECT_EQ(CaptionOf(button.Widget()).font->pixelSize(), design);  // on two lines
+    button.SetWidth(600);
+    EXPECT_LT(CaptionOf(button.Widget()).font->pixelSize(), design);
+    button.SetWidth(1215);
+    EXPECT_EQ(CaptionOf(button.Widget()).font->pixelSize(), design);
+    EXPECT_EQ(CaptionOf(form.ContainerWidget()).caption, "");
 }
 
 }  // namespace

@@ -125,6 +125,12 @@ TEST_F(StepClock, TempoValuesOnlyAFileCanBring)
         {{1, 2055, 2160}, false, 0, {1, 2055, 2160}, 50},
         {{-32768, 2055, 2160}, true, 3, {-32768, 2055, 2160}, 50},
         {{32767, 2055, 2160}, true, 1, {32667, 2155, 2060}, 16334},
+        // Speed-bar values at the ends of what a file can bring: the bar moves as far as int
+        // lets both its height and its top go, and then stays.
+        {{1400, 2147483520, -2147483520}, true, 3, {1100, 2147483647, -2147483647}, 550},
+        {{1400, 2055, -2147483520}, true, 2, {1200, 2183, -2147483647 - 1}, 600},
+        {{1400, 2147483520, 2147483520}, false, 3, {1700, 2147483393, 2147483647}, 850},
+        {{1400, -2147483520, 2147483520}, false, 2, {1600, -2147483520, 2147483520}, 800},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.file));

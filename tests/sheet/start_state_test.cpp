@@ -5,9 +5,16 @@
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
+#include "platform/comdlg/common_dialog.h"
+
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <map>
 
 namespace strumwell::testing {
 namespace {
@@ -158,6 +165,137 @@ TEST_F(StartState, HiddenStateLabelsHoldTheirDesignCaptions)
     for (int i = 0; i <= 96; ++i) EXPECT_EQ(w().songFiles.Text1[i].Text(), "Text1");
     EXPECT_FALSE(w().songFiles.pctUpdate.Visible());
     EXPECT_EQ(w().songFiles.pctUpdate.Height(), 15);
+}
+
+// A message box that, like the real one, runs an event loop until the user answers: it handles
+// what is waiting, lets the machine's clock run on a little (playback's timer has an interval of
+// 1 ms in the design) and notes what the window looked like then.
+class PumpingMessageBox final : public platform::MessageBox {
+public:
+    void Show(const std::string& text) override
+    {
+        shown.push_back({text, window && window->Window()->isVisible(),
+                         window && window->Timer1.Enabled()});
+        QTest::qWait(100);
+    }
+    struct Shown {
+        std::string text;
+        bool windowOnScreen, timerRunning;
+    };
+    std::vector<Shown> shown;
+    const Strumwellfrm* window = nullptr;
+};
+
+class RefusedCommandLineSong : public WindowTest {
+protected:
+    void ConfigureServices(platform::Services& s) override { s.messageBox = &box; }
+
+    // What a user can see or reach of the window, and the state playback reads, by widget.
+    std::map<std::string, std::string> State()
+    {
+        std::map<std::string, std::string> s;
+        std::map<std::string, int> seen;
+        for (const QWidget* widget : w().Window()->findChildren<QWidget*>()) {
+            const std::string name = widget->objectName().toStdString();
+            if (name.empty()) continue;
+            const std::string key = name + "#" + std::to_string(seen[name]++);
+            s[key] = forms::CaptionOf(widget).caption + "|" + widget->toolTip().toStdString() + "|" +
+                     std::to_string(widget->isEnabled()) + std::to_string(widget->isVisibleTo(w().Window()));
+        }
+        const auto colour = [&](const std::string& name, const forms::Control& c) {
+            s[name + " colour"] = std::to_string(c.BackColor());
+        };
+        const auto& p = w().palette;
+        for (const Label* l : {&p.lblA, &p.lblAm, &p.lblE, &p.lblEm, &p.lblD, &p.lblDm, &p.lblC, &p.lblG,
+                               &p.lblF, &p.lblBm, &p.lbl7th, &p.lblRest})
+            colour(l->Name(), *l);
+        colour("lblCrotchet", w().noteLength.lblCrotchet);
+        colour("lblQuaver", w().noteLength.lblQuaver);
+        colour("cmdPlay", w().transport.cmdPlay);
+        colour("chkPause", w().transport.chkPause);
+        for (int k = 1; k <= 32; ++k) {
+            const std::string at = std::to_string(k);
+            s["cell " + at] = std::to_string(w().sheet.imgRest[k].GetPicture().Handle());
+            s["rhythm " + at] = std::to_string(w().sheet.imgNoteRhythm[k].GetPicture().Handle());
+            s["chord " + at] = std::to_string(w().sheet.imgChordName[k].GetPicture().Handle());
+        }
+        s["pick"] = std::to_string(p.imgClickedChord.GetPicture().Handle());
+        const auto& state = w().playState;
+        for (const Label* l : {&state.lblConstant, &state.lblPauseOn, &state.lblPauseBar, &state.lblTimer,
+                               &state.lblNoteLengthStart, &state.lblCurrentNoteValue})
+            s[l->Name()] = l->Caption();
+        s["stop flag"] = std::to_string(w().playState.chkStop.Value());
+        s["Check1"] = std::to_string(w().playState.Check1.Value());
+        s["timer"] = std::to_string(w().Timer1.Enabled());
+        s["NoteLength"] = std::to_string(w().NoteLength);
+        s["PlayPosition"] = std::to_string(w().PlayPosition);
+        s["loads"] = std::to_string(flash->calls.size());
+        return s;
+    }
+
+    // Picture handles differ between windows: compare them by which reference picture they are.
+    std::map<std::string, std::string> NamedState()
+    {
+        std::map<std::string, std::string> s = State();
+        const auto& l = w().symbols;
+        std::map<std::string, std::string> names{{"0", "empty"}};
+        const auto name = [&](const PictureBox& reference, const std::string& n) {
+            names[std::to_string(reference.GetPicture().Handle())] = n;
+        };
+        name(l.pctBlank, "blank");
+        name(l.pictureCrotchetRest, "crotchet rest");
+        name(l.pctCrotchetRestRed, "red crotchet rest");
+        name(l.pctQuaverRestRed, "red quaver rest");
+        name(l.pctCrotchetRed, "red crotchet");
+        for (auto& [key, value] : s)
+            if (key.rfind("cell ", 0) == 0 || key.rfind("rhythm ", 0) == 0 || key.rfind("chord ", 0) == 0 ||
+                key == "pick")
+                value = names.count(value) ? names[value] : "other";
+        return s;
+    }
+
+    // A start as the program makes it: start-up, the window shown, then the event loop running for
+    // a while (the message box, if any, runs in there).
+    std::map<std::string, std::string> StartWith(const std::string& commandLine)
+    {
+        box.shown.clear();
+        window.reset();
+        flash = std::make_unique<platform::RecordingFlash>();
+        services.flash = flash.get();
+        ConfigureServices(services);
+        window = std::make_unique<Strumwellfrm>(services, commandLine);
+        box.window = window.get();
+        window->Form_Load();
+        window->Show();
+        QTest::qWait(100);
+        return NamedState();
+    }
+
+    PumpingMessageBox box;
+};
+
+// A song on the command line that cannot be read is told once the start-up has ended and the
+// window is on screen; the window comes up exactly as a plain start's, whatever the box lets run.
+TEST_F(RefusedCommandLineSong, StartsAsAPlainStartWithTheMessageOnTop)
+{
+    QTemporaryDir temp;
+    const std::string damaged = temp.filePath(QStringLiteral("damaged.swl")).toStdString();
+    std::ofstream(damaged) << "Title\r\nAuthor\r\n:words\r\ntall\r\n";
+    const auto plain = StartWith("");
+    EXPECT_TRUE(box.shown.empty());
+    for (const std::string& path : {temp.filePath(QStringLiteral("missing.swl")).toStdString(), damaged,
+                                    temp.path().toStdString()}) {
+        SCOPED_TRACE(path);
+        const auto refused = StartWith(path);
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_NE(box.shown[0].text.find("\"" + path + "\""), std::string::npos) << box.shown[0].text;
+        EXPECT_TRUE(box.shown[0].windowOnScreen);
+        EXPECT_FALSE(box.shown[0].timerRunning);
+        std::vector<std::string> differences;
+        for (const auto& [key, value] : refused)
+            if (plain.at(key) != value) differences.push_back(key + ": " + value + " / " + plain.at(key));
+        EXPECT_EQ(differences, std::vector<std::string>{});
+    }
 }
 
 }  // namespace

@@ -73,10 +73,82 @@ TEST_F(DamagedSongFile, EveryFixtureCutShortAtEveryLine)
     ASSERT_EQ(said.size(), 2 * files.size());
     for (std::size_t i = 0; i < said.size(); ++i) {
         const std::size_t kept = keptLines[i % files.size()];
-        const std::string expected = kept == 0 ? std::string("The file is empty.")
-                                               : "ends after line " + std::to_string(kept) + ",";
+        // A tag that names no layout is refused as soon as it is read, whatever follows it.
+        const bool noLayout = files[i % files.size()].trace.find("_tag.swl") != std::string::npos;
+        const std::string expected = kept == 0                ? std::string("The file is empty.")
+                                     : noLayout && kept >= 9 ? std::string("Line 9 holds \"")
+                                                             : "ends after line " + std::to_string(kept) + ",";
         EXPECT_NE(said[i].find(expected), std::string::npos) << said[i];
     }
+}
+
+// A tag that names neither a layout this program reads nor a newer edition: the file is refused
+// whole, long or short, and nothing of it reaches the sheet. Such a file is often no song file at
+// all: a binary file, or a song saved in another encoding.
+TEST_F(DamagedSongFile, TagThatNamesNoLayout)
+{
+    std::string binary;
+    for (int i = 0; i < 8192; ++i) binary += static_cast<char>((i * 7919 + i / 13) % 256);
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : ReadBytes(Fixture("three_page_v25.swl"))) utf16 += std::string{c, '\0'};
+    const std::vector<std::string> lines = FileLines(ReadBytes(Fixture("unknown_tag.swl")));
+    std::vector<std::string> longer = lines;
+    longer.resize(122, "spare");
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {ReadBytes(Fixture("unknown_tag.swl")), "\"version 2.95\""},
+        {ReadBytes(Fixture("lowercase_tag.swl")), "\"Version 2.5\""},
+        {JoinLines(longer), "\"version 2.95\""},
+        {JoinLines({lines.begin(), lines.begin() + 12}), "\"version 2.95\""},
+        {utf16, ""},
+    };
+    for (const auto& [bytes, tag] : cases) {
+        for (const std::string& text : ExpectRefused(bytes, "tag " + tag)) {
+            EXPECT_NE(text.find("Line 9 holds " + tag), std::string::npos) << text;
+            EXPECT_NE(text.find("which is not the tag of a song file this program reads."), std::string::npos) << text;
+        }
+    }
+    // Binary bytes may end lines anywhere; whatever value stands ninth is named.
+    for (const std::string& text : ExpectRefused(binary, "binary"))
+        EXPECT_NE(text.find("which is not the tag of a song file this program reads."), std::string::npos) << text;
+}
+
+// The page count must read as 1, 2 or 3 once blanks and leading zeros are set aside; anything else
+// would lose a page on the next Save.
+TEST_F(DamagedSongFile, PageCountOtherThanOneToThree)
+{
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
+    for (const char* count : {"9", "0", "00", "", "three", "3.0", "+3", "-3", "3 3", "4", "1e0"}) {
+        lines[6] = count;
+        for (const std::string& text : ExpectRefused(JoinLines(lines), std::string("page count ") + count))
+            EXPECT_NE(text.find("Line 7 holds \"" + std::string(count) + "\" where the page count should stand as 1, 2 or 3."),
+                      std::string::npos) << text;
+    }
+}
+
+// A huge value is quoted by a short, marked piece; the message stays short whatever the file.
+TEST_F(DamagedSongFile, HugeValuesAreQuotedByAPiece)
+{
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
+    lines[3] = std::string(3u << 20, 'x');
+    const std::string piece = "Line 4 holds \"" + std::string(40, 'x') + "\u2026\" (3145728 characters) where";
+    for (const std::string& text : ExpectRefused(JoinLines(lines), "3 MB on line 4")) {
+        EXPECT_NE(text.find(piece), std::string::npos) << text.substr(0, 400);
+        EXPECT_LT(text.size(), 400u);
+    }
+    // A control character in a value shows as a replacement character, not raw.
+    lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
+    lines[3] = "12\x01" "3";
+    for (const std::string& text : ExpectRefused(JoinLines(lines), "control character"))
+        EXPECT_NE(text.find("Line 4 holds \"12\uFFFD" "3\""), std::string::npos) << text;
+
+    // A path of a megabyte on the command line is quoted by its start.
+    const std::string path = "/" + std::string(1u << 20, 'p');
+    messages.texts.clear();
+    Start(path);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0].rfind("Could not open the song file \"" + path.substr(0, 1024) + "\u2026\" (1048577 characters): ", 0), 0u)
+        << messages.texts[0].substr(0, 200);
+    EXPECT_LT(messages.texts[0].size(), 1200u);
 }
 
 TEST_F(DamagedSongFile, NumberLineHoldingText)

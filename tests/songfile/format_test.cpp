@@ -105,13 +105,22 @@ TEST(SongFileCheck, FixturesReadAsTheirLayouts)
     const std::vector<std::pair<std::string, Layout>> cases{
         {"three_page_v25.swl", Layout::ThreePage}, {"three_page_v24.swl", Layout::ThreePage},
         {"one_page_v23.swl", Layout::OnePage},     {"first_edition.swl", Layout::FirstEdition},
-        {"newer_v3.swl", Layout::Newer},           {"unknown_tag.swl", Layout::Other},
-        {"lowercase_tag.swl", Layout::Other}};
+        {"newer_v3.swl", Layout::Newer}};
     for (const auto& [name, layout] : cases) {
         for (const Entry entry : {Entry::FileMenu, Entry::CommandLine}) {
             const CheckResult r = CheckSongFile(ReadBytes(Fixture(name)), entry);
             ASSERT_TRUE(r.song) << name << ": " << r.error.reason;
             EXPECT_EQ(r.song->layout, layout) << name;
+        }
+    }
+    // A tag that names neither a layout nor a newer edition is refused on line 9, however long
+    // the file (a random binary file, a song in another encoding).
+    for (const char* name : {"unknown_tag.swl", "lowercase_tag.swl"}) {
+        for (const Entry entry : {Entry::FileMenu, Entry::CommandLine}) {
+            const CheckResult r = CheckSongFile(ReadBytes(Fixture(name)), entry);
+            ASSERT_FALSE(r.song) << name;
+            EXPECT_EQ(r.error.line, 9) << name;
+            EXPECT_FALSE(r.newerEdition) << name;
         }
     }
 }
@@ -161,7 +170,7 @@ TEST(SongFileCheck, TempoLineIsCheckedOnlyWhereItSetsNoteLength)
     const std::vector<Case> cases{
         {"three_page_v25.swl", Entry::CommandLine, false}, {"three_page_v24.swl", Entry::CommandLine, false},
         {"one_page_v23.swl", Entry::CommandLine, true},    {"newer_v3.swl", Entry::CommandLine, true},
-        {"unknown_tag.swl", Entry::CommandLine, true},     {"one_page_v23.swl", Entry::FileMenu, false},
+        {"one_page_v23.swl", Entry::FileMenu, false},
         {"three_page_v25.swl", Entry::FileMenu, false},
     };
     for (const Case& c : cases) {

@@ -4,6 +4,9 @@
 
 #include "platform/kernel/kernel.h"
 
+#include <QLineEdit>
+#include <QMainWindow>
+
 namespace strumwell::testing {
 namespace {
 
@@ -64,6 +67,54 @@ TEST_F(NewerEditionPanel, DownloadAndWebsiteGoToTheShell)
     const auto home = ShellCall("http://www.fretlane.example/");
     EXPECT_EQ(shell.calls, (std::vector<platform::RecordingShell::Call>{download, download, home, home}));
     EXPECT_EQ(w().menu.WebLink.Caption(), "Visit Website");
+}
+
+// A focus move the user did not ask for selects no text: when the button that has the focus goes
+// away (the panel closes, STOP disables itself), the focus goes back where it was, with the text
+// box's cursor where it stood, or to no text box.
+TEST_F(NewerEditionPanel, FocusThatMovesByItselfSelectsNoText)
+{
+    const auto edit = [](const TextBox& box) { return box.Widget()->findChild<QLineEdit*>(); };
+    const auto typeKey = [] {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : QApplication::activeWindow(), Qt::Key_X);
+    };
+    struct Case {
+        const char* name;
+        bool typingInAuthor;
+        std::function<void()> leave;
+    };
+    const std::vector<Case> cases{
+        {"No, thankyou.", false, [&] { ClickAt(w().songFiles.cmdCloseUpdate); }},
+        {"No, thankyou. while typing the author", true, [&] { ClickAt(w().songFiles.cmdCloseUpdate); }},
+        {"STOP", false, [&] {
+             ClickAt(w().transport.cmdPlay);
+             ClickAt(w().transport.cmdStop);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start("");
+        w().Window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w().Window()));
+        w().sheet.txtTitle.SetText("Title");
+        w().sheet.txtAuthor.SetText("Author");
+        if (c.typingInAuthor) {
+            edit(w().sheet.txtAuthor)->setFocus(Qt::MouseFocusReason);
+            edit(w().sheet.txtAuthor)->setCursorPosition(2);
+        }
+        OpenByMenu(Fixture("newer_v3.swl"));
+        w().sheet.txtTitle.SetText("Title");
+        w().sheet.txtAuthor.SetText("Author");
+        edit(w().sheet.txtAuthor)->setCursorPosition(2);
+        c.leave();
+        for (const TextBox* box : {&w().sheet.txtTitle, &w().sheet.txtAuthor, &w().sheet.txtLyrics})
+            EXPECT_FALSE(edit(*box)->hasSelectedText()) << box->Name();
+        typeKey();
+        EXPECT_EQ(w().sheet.txtTitle.Text(), "Title");
+        EXPECT_EQ(w().sheet.txtAuthor.Text(), c.typingInAuthor ? "Auxthor" : "Author");
+        EXPECT_EQ(w().sheet.txtLyrics.Text(), "newer words");
+    }
 }
 
 }  // namespace

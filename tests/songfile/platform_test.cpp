@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTest>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -72,7 +76,8 @@ TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
     QTemporaryDir folder;
     const QString song = folder.filePath(QStringLiteral("tune.swl"));
     WriteBytes(song.toStdString(), "x");
-    platform::FileDialog dialog;
+    platform::SongFolder songFolder;
+    platform::FileDialog dialog(songFolder);
     dialog.Filter = "Strumwell (*.swl)|*.swl";
 
     QStringList filters;
@@ -96,24 +101,110 @@ TEST(FileDialogLayer, RealDialogGivesTheChosenNameOrNothing)
     EXPECT_EQ(dialog.FileName, folder.filePath(QStringLiteral("new song.swl")).toStdString());
 }
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public Q_SLOTS:
-    void open(const QUrl& url) { urls.push_back(url.toString().toStdString()); }
-
-public:
-    std::vector<std::string> urls;
-};
-
-TEST(ShellLayer, OpenHandsWebAddressesToTheDesktop)
+// Both dialogs start in the folder of the song last opened or saved through either; before any,
+// in the user's documents folder. A cancelled dialog changes nothing.
+TEST(FileDialogLayer, DialogsStartInTheFolderOfTheLastSongElseInTheDocuments)
 {
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    QTemporaryDir home, first, second;
+    const QString documents = home.filePath(QStringLiteral("My Documents"));
+    QDir().mkpath(documents);
+    QDir().mkpath(home.filePath(QStringLiteral("config")));
+    WriteBytes(home.filePath(QStringLiteral("config/user-dirs.dirs")).toStdString(),
+               "XDG_DOCUMENTS_DIR=\"" + documents.toStdString() + "\"\n");
+    const QByteArray configBefore = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(false);  // the desktop's own documents folder
+    WriteBytes(first.filePath(QStringLiteral("tune.swl")).toStdString(), "x");
+
+    platform::SongFolder songFolder;
+    platform::FileDialog open(songFolder), save(songFolder);
+    open.Filter = save.Filter = "Strumwell (*.swl)|*.swl";
+    struct Step {
+        platform::FileDialog& dialog;
+        bool saving;
+        QString answer;  // empty: cancel
+        QString startsIn;
+    };
+    const std::vector<Step> steps{
+        {save, true, {}, documents},
+        {open, false, first.filePath(QStringLiteral("tune.swl")), documents},
+        {save, true, second.filePath(QStringLiteral("copy")), first.path()},
+        {open, false, {}, second.path()},
+        {open, false, first.filePath(QStringLiteral("tune.swl")), second.path()},
+        {save, true, {}, first.path()},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        QString startedIn;
+        Answering([&](QFileDialog& d) {
+            startedIn = d.directory().absolutePath();
+            if (step.answer.isEmpty())
+                d.reject();
+            else
+                Type(d, step.answer);
+        }, [&] { step.saving ? step.dialog.ShowSave() : step.dialog.ShowOpen(); });
+        EXPECT_EQ(startedIn, step.startsIn) << "step " << i;
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    if (configBefore.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", configBefore);
+}
+
+// The desktop's opener gets the address in a session of its own, its input and output away from
+// the program's terminal: nothing it says reaches the program's standard output or error.
+TEST(ShellLayer, OpenerRunsApartFromTheProgramsTerminal)
+{
+    QTemporaryDir bin;
+    const QString mark = bin.filePath(QStringLiteral("mark"));
+    const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+    WriteBytes(opener.toStdString(),
+               "#!/bin/sh\n"
+               "echo 'opener on stdout'\n"
+               "echo 'opener on stderr' >&2\n"
+               "i=$(readlink /proc/$$/fd/0); o=$(readlink /proc/$$/fd/1); e=$(readlink /proc/$$/fd/2)\n"
+               "printf '%s\\n' \"$1\" \"$i\" \"$o\" \"$e\" \"$(cut -d' ' -f6 /proc/$$/stat)\" > '" +
+                   mark.toStdString() + ".part'\n"
+               "mv '" + mark.toStdString() + ".part' '" + mark.toStdString() + "'\n");
+    QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray pathBefore = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ":" + pathBefore);
+
+    // The program's own output goes to a file while the opener runs.
+    const QString captured = bin.filePath(QStringLiteral("program output"));
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int savedOut = ::dup(STDOUT_FILENO), savedErr = ::dup(STDERR_FILENO);
+    const int file = ::open(captured.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, STDOUT_FILENO);
+    ::dup2(file, STDERR_FILENO);
     platform::DesktopShell shell;
-    EXPECT_GT(shell.ShellExecuteA(0, "Open", "http://www.fretlane.example/", "", "/", 1), 32);
-    EXPECT_LE(shell.ShellExecuteA(0, "print", "http://www.fretlane.example/x", "", "/", 1), 32);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    EXPECT_EQ(catcher.urls, std::vector<std::string>{"http://www.fretlane.example/"});
+    const std::intptr_t opened = shell.ShellExecuteA(0, "Open", "http://www.fretlane.example/", "", "/", 1);
+    const std::intptr_t printed = shell.ShellExecuteA(0, "print", "http://www.fretlane.example/x", "", "/", 1);
+    for (int waited = 0; !QFile::exists(mark) && waited < 10000; waited += 20) QTest::qWait(20);
+    QTest::qWait(100);  // anything the opener wrote after its mark would show now
+    ::dup2(savedOut, STDOUT_FILENO);
+    ::dup2(savedErr, STDERR_FILENO);
+    ::close(file);
+    ::close(savedOut);
+    ::close(savedErr);
+
+    EXPECT_GT(opened, 32);
+    EXPECT_LE(printed, 32);
+    const std::string said = ReadBytes(mark.toStdString());
+    const QStringList fields = QString::fromStdString(said).split(QLatin1Char('\n'));
+    ASSERT_GE(fields.size(), 5) << said;
+    EXPECT_EQ(fields[0].toStdString(), "http://www.fretlane.example/");
+    for (int fd = 1; fd <= 3; ++fd) EXPECT_EQ(fields[fd].toStdString(), "/dev/null") << "fd " << fd - 1;
+    EXPECT_NE(fields[4].toLongLong(), static_cast<long long>(::getsid(0)));
+    const std::string output = ReadBytes(captured.toStdString());
+    EXPECT_EQ(output.find("opener"), std::string::npos) << output;
+
+    // Without an opener on the path nothing is handed over.
+    qputenv("PATH", QTemporaryDir().path().toLocal8Bit());
+    EXPECT_LE(shell.ShellExecuteA(0, "Open", "http://www.fretlane.example/", "", "/", 1), 32);
+    qputenv("PATH", pathBefore);
 }
 
 TEST(RegistryText, KeysAndValuesSurviveTheFile)
@@ -158,4 +249,3 @@ TEST(RegistryMirror, RegisteredCommandToProgram)
 }  // namespace
 }  // namespace strumwell::testing
 
-#include "platform_test.moc"

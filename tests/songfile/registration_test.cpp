@@ -10,9 +10,15 @@
 #include <QStandardPaths>
 
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/registry/file_registry.h"
 #include "songfile/file_association.h"
+#include "support/without_rights.h"
 
 namespace strumwell::testing {
 namespace {
@@ -312,6 +318,157 @@ TEST_F(DesktopRegistration, DesktopKnowsTheSongType)
                    QString::fromStdString(song)}).find("application/x-strumwell"), std::string::npos);
     EXPECT_NE(run({QStringLiteral("mime"), QStringLiteral("application/x-strumwell")}).find("strumwell.desktop"),
               std::string::npos);
+}
+
+// The real window registers at start-up through the file registry, whose mirror writes into the
+// desktop's files in a temporary home; these tests look at what happens to files the user keeps
+// there already.
+class RegistrationAtStart : public SongFileTest {
+protected:
+    void ConfigureServices(platform::Services& s) override
+    {
+        SongFileTest::ConfigureServices(s);
+        if (files) s.registry = files.get();
+    }
+
+    fs::path Home() const { return fs::path(temp.path().toStdString()) / "home"; }
+    platform::XdgFolders Folders() const { return {Home() / "config", Home() / "data"}; }
+    fs::path MimeApps() const { return Folders().config / "mimeapps.list"; }
+    fs::path Entry() const { return Folders().data / "applications" / "strumwell.desktop"; }
+
+    // Starts the program over the file registry and lets its mirror run; then ends both.
+    void StartAndMirror()
+    {
+        files = std::make_unique<platform::FileRegistry>(Folders(), [](const std::string&, const std::vector<std::string>&) {});
+        Start("");
+        files->MirrorNow();
+        window.reset();
+        files.reset();
+    }
+
+    // What a path is, without following it: a file's bytes and mode, a link's target, or its kind.
+    static std::string What(const fs::path& path)
+    {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return "nothing";
+        const std::string mode = " mode " + std::to_string(st.st_mode & 07777) + " owner " + std::to_string(st.st_uid);
+        if (S_ISLNK(st.st_mode)) return "link to " + fs::read_symlink(path).string();
+        if (S_ISREG(st.st_mode)) return "file " + ReadBytes(path.string()) + mode;
+        if (S_ISDIR(st.st_mode)) return "folder" + mode;
+        if (S_ISFIFO(st.st_mode)) return "pipe" + mode;
+        return "other";
+    }
+    static std::vector<std::string> Names(const fs::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::unique_ptr<platform::FileRegistry> files;
+};
+
+const std::string kOtherDefaults = "[Default Applications]\ntext/plain=editor.desktop\n";
+
+// Files kept elsewhere and linked into the home (a dotfiles folder) are written where the links
+// lead, each replaced whole in its own folder with its permissions; the links stay links and no
+// folder keeps anything of the writing.
+TEST_F(RegistrationAtStart, LinkedFilesAreWrittenWhereTheyLead)
+{
+    const fs::path dotfiles = Home() / "dotfiles";
+    fs::create_directories(dotfiles);
+    fs::create_directories(Folders().config / "strumwell");
+    fs::create_directories(Folders().data / "applications");
+    WriteBytes((dotfiles / "mimeapps.list").string(), kOtherDefaults);
+    ASSERT_EQ(::chmod((dotfiles / "mimeapps.list").c_str(), 0600), 0);
+    WriteBytes((dotfiles / "strumwell.desktop").string(), "old entry");
+    WriteBytes((dotfiles / "registry").string(), "");
+    fs::create_symlink("../dotfiles/mimeapps.list", MimeApps());
+    fs::create_symlink(dotfiles / "strumwell.desktop", Entry());
+    fs::create_symlink("../../dotfiles/registry", Folders().config / "strumwell" / "registry");
+
+    StartAndMirror();
+    EXPECT_EQ(What(MimeApps()), "link to ../dotfiles/mimeapps.list");
+    EXPECT_EQ(What(Entry()), "link to " + (dotfiles / "strumwell.desktop").string());
+    EXPECT_EQ(What(Folders().config / "strumwell" / "registry"), "link to ../../dotfiles/registry");
+    EXPECT_EQ(ReadBytes((dotfiles / "mimeapps.list").string()),
+              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\ntext/plain=editor.desktop\n");
+    EXPECT_EQ(fs::status(dotfiles / "mimeapps.list").permissions(), fs::perms(0600));
+    EXPECT_EQ(ReadBytes((dotfiles / "strumwell.desktop").string()).rfind("[Desktop Entry]\n", 0), 0u);
+    EXPECT_NE(ReadBytes((dotfiles / "registry").string()).find("[.swl]\n"), std::string::npos);
+    EXPECT_EQ(Names(dotfiles), (std::vector<std::string>{"mimeapps.list", "registry", "strumwell.desktop"}));
+    EXPECT_EQ(Names(Folders().config), (std::vector<std::string>{"mimeapps.list", "strumwell"}));
+    EXPECT_EQ(Names(Folders().data / "applications"), std::vector<std::string>{"strumwell.desktop"});
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// A mimeapps.list that cannot be read whole is never replaced: it stays exactly as it is, that
+// entry alone is skipped and the rest of the desktop files are written; start-up says nothing.
+TEST_F(RegistrationAtStart, DefaultApplicationsThatCannotBeReadStay)
+{
+    struct Case {
+        std::string name;
+        std::function<void(const fs::path&)> make;
+    };
+    const std::vector<Case> cases{
+        {"a pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }},
+        {"a link to nothing", [](const fs::path& p) { fs::create_symlink("dotfiles/mimeapps.list", p); }},
+        {"a loop of links", [](const fs::path& p) { fs::create_symlink("mimeapps.list", p); }},
+        {"a folder", [](const fs::path& p) { fs::create_directory(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Home());
+        fs::create_directories(Folders().config);
+        c.make(MimeApps());
+        const std::string before = What(MimeApps());
+        StartAndMirror();
+        EXPECT_EQ(What(MimeApps()), before);
+        EXPECT_TRUE(fs::exists(Entry()));
+        EXPECT_EQ(Names(Folders().config), (std::vector<std::string>{"mimeapps.list", "strumwell"}));
+    }
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// Files the user may not read (root's, in the user's own folders) are left as they are: the
+// default applications stay while the rest is written; a registry file that cannot be read keeps
+// its keys and nothing is registered. CI runs as root, who reads everything, so the program runs
+// as nobody here.
+TEST_F(RegistrationAtStart, FilesTheUserMayNotReadStay)
+{
+    if (!WithoutRights::Possible()) GTEST_SKIP() << "no user without rights to run as";
+    fs::permissions(temp.path().toStdString(), fs::perms(0755));
+    const fs::path registryFile = Folders().config / "strumwell" / "registry";
+    struct Case {
+        fs::path unreadable;
+        std::string content;
+        bool entryWritten;
+        std::vector<std::string> beside;  // what its folder holds after
+    };
+    const std::vector<Case> cases{
+        {MimeApps(), kOtherDefaults, true, {"mimeapps.list", "strumwell"}},
+        {registryFile, "[Keep]\n@=1:\"kept\\x00\"\n", false, {"registry"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unreadable);
+        fs::remove_all(Home());
+        fs::create_directories(registryFile.parent_path());
+        WithoutRights::Give(Home());
+        WriteBytes(c.unreadable.string(), c.content);
+        ASSERT_EQ(::chmod(c.unreadable.c_str(), 0000), 0);
+        const std::string before = What(c.unreadable);
+        {
+            WithoutRights user;
+            ASSERT_NE(::faccessat(AT_FDCWD, c.unreadable.c_str(), R_OK, AT_EACCESS), 0) << "the file is readable after all";
+            StartAndMirror();
+        }
+        EXPECT_EQ(What(c.unreadable), before);
+        EXPECT_EQ(fs::exists(Entry()), c.entryWritten);
+        EXPECT_EQ(Names(c.unreadable.parent_path()), c.beside);
+        ::chmod(c.unreadable.c_str(), 0600);
+    }
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 }  // namespace

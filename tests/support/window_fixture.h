@@ -21,7 +21,8 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { Start(""); }
 
-    // Builds a fresh window with the given command line and runs its start-up.
+    // Builds a fresh window with the given command line, runs its start-up, shows it and handles
+    // what the start-up left for the event loop (a message about the command-line song).
     void Start(const std::string& commandLine)
     {
         window.reset();
@@ -31,6 +32,7 @@ protected:
         window = std::make_unique<Strumwellfrm>(services, commandLine);
         window->Form_Load();
         window->Show();
+        QCoreApplication::processEvents();
         flash->calls.clear();
     }
 

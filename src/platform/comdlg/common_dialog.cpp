@@ -1,9 +1,11 @@
 #include "platform/comdlg/common_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace platform {
@@ -27,21 +29,32 @@ QString DefaultSuffix(const std::string& filter)
     return QString::fromStdString(pattern.substr(dot + 1));
 }
 
-std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, std::string& folder)
+// The window a box belongs to: the active one, else (straight after start-up, before the window
+// manager has activated anything) the first window on screen, so the box stands over it.
+QWidget* OwnerWindow()
 {
-    QFileDialog dialog(QApplication::activeWindow(), mode == QFileDialog::AcceptOpen
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isWindow() && !window->windowFlags().testFlag(Qt::Popup))
+            return window;
+    return nullptr;
+}
+
+std::string Run(QFileDialog::AcceptMode mode, const std::string& filter, SongFolder& folder)
+{
+    QFileDialog dialog(OwnerWindow(), mode == QFileDialog::AcceptOpen
                                                          ? QStringLiteral("Open")
                                                          : QStringLiteral("Save"));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilters(QtFilters(filter));
-    if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
+    dialog.setDirectory(QString::fromStdString(folder.StartFolder()));
     if (mode == QFileDialog::AcceptSave) dialog.setDefaultSuffix(DefaultSuffix(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    const QString chosen = dialog.selectedFiles().constFirst();
-    folder = QFileInfo(chosen).absolutePath().toStdString();
-    return chosen.toStdString();
+    const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
+    folder.Remember(chosen);
+    return chosen;
 }
 
 }  // namespace
@@ -69,13 +82,29 @@ std::vector<std::string> NameFilters(const std::string& filter)
     return out;
 }
 
+std::string SongFolder::StartFolder() const
+{
+    if (!folder_.empty() && QFileInfo(QString::fromStdString(folder_)).isDir()) return folder_;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents.toStdString();
+    return QDir::homePath().toStdString();
+}
+
+void SongFolder::Remember(const std::string& path)
+{
+    folder_ = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+}
+
 void FileDialog::ShowOpen() { FileName = Run(QFileDialog::AcceptOpen, Filter, folder_); }
 void FileDialog::ShowSave() { FileName = Run(QFileDialog::AcceptSave, Filter, folder_); }
 
 void WarningBox::Show(const std::string& text)
 {
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
-                         QString::fromStdString(text));
+    // The user answers the box with the ordinary pointer, also in the middle of a busy read.
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox::warning(OwnerWindow(), QApplication::applicationName(), QString::fromStdString(text));
+    if (busy) QGuiApplication::restoreOverrideCursor();
 }
 
 }  // namespace platform

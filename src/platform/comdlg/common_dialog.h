@@ -23,15 +23,29 @@ public:
     std::string FileName;
 };
 
+// Where the file dialogs start: the folder of the song last opened or saved, shared by the open
+// and the save dialog; before any, the user's documents folder (the home folder where there is
+// none).
+class SongFolder {
+public:
+    std::string StartFolder() const;
+    // A song was opened or saved at `path`.
+    void Remember(const std::string& path);
+
+private:
+    std::string folder_;
+};
+
 // Over the desktop's file dialog. The save side adds the filter's extension to a name typed
 // without one and asks before it replaces a file.
 class FileDialog final : public CommonDialog {
 public:
+    explicit FileDialog(SongFolder& folder) : folder_(folder) {}
     void ShowOpen() override;
     void ShowSave() override;
 
 private:
-    std::string folder_;  // where the last chosen file lies: the next dialog starts there
+    SongFolder& folder_;
 };
 
 // Test double: each Show takes the next scripted answer ("" = cancelled) and remembers the

@@ -170,6 +170,9 @@ struct SoundFlash::Impl {
 
     void OpenDevice()
     {
+        // The program ends on SIGTERM, SIGINT and SIGHUP by itself; SDL's own handlers would
+        // swallow them.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Strumwell");
         SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Clips");
         // The desktop's sound server first; SDL's silent "dummy" driver keeps every later call

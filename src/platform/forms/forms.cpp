@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QImage>
 #include <QCloseEvent>
@@ -19,9 +20,13 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QStyleOptionButton>
+#include <QPointer>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace forms {
 
@@ -51,6 +56,22 @@ std::uint32_t ResolveColour(Colour colour)
     return colour & 0xFFFFFFu;
 }
 
+QFont DesignFont(const Font& font)
+{
+    static const bool hasVerdana = QFontDatabase::hasFamily(QStringLiteral("Verdana"));
+    static const bool hasArial = QFontDatabase::hasFamily(QStringLiteral("Arial"));
+    QString family;
+    if (font.name == "Verdana")
+        family = hasVerdana ? QStringLiteral("Verdana") : QStringLiteral("DejaVu Sans");
+    else  // Arial, and MS Sans Serif, which has Arial's widths
+        family = hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
+    QFont f(family);
+    f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
+    f.setBold(font.bold);
+    f.setStyleStrategy(QFont::PreferDefault);
+    return f;
+}
+
 namespace {
 
 QColor ToQColor(Colour colour)
@@ -62,25 +83,60 @@ QColor ToQColor(Colour colour)
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
-// Fonts of the design, mapped to what a Linux desktop has: Verdana and MS Sans Serif resolve to
-// DejaVu Sans, Arial to Liberation Sans, when the originals are missing. Sizes are fixed in pixels
-// (points at 96 dpi) so the layout does not move with the screen's dpi.
-QFont ToQFont(const Font& font)
+// A caption or tooltip as shown: a text of any length may be stored (a song file can bring one
+// megabytes long), but laying out more than a screenful would freeze the window for nothing.
+QString ShownText(const std::string& text)
 {
-    static const bool hasVerdana = QFontDatabase::hasFamily(QStringLiteral("Verdana"));
-    static const bool hasArial = QFontDatabase::hasFamily(QStringLiteral("Arial"));
-    QString family;
-    if (font.name == "Arial")
-        family = hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
-    else if (font.name == "Verdana")
-        family = hasVerdana ? QStringLiteral("Verdana") : QStringLiteral("DejaVu Sans");
+    constexpr std::size_t kShown = 500;  // UTF-16 units; a UTF-8 character takes at most 4 bytes
+    if (text.size() <= kShown) return ToQString(text);
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(text.size(), 4 * kShown)));
+    if (static_cast<std::size_t>(shown.size()) <= kShown && text.size() <= 4 * kShown) return shown;
+    qsizetype cut = std::min(shown.size(), static_cast<qsizetype>(kShown));
+    if (shown.at(cut - 1).isHighSurrogate()) --cut;
+    shown.truncate(cut);
+    return shown + QChar(0x2026);
+}
+
+QFont ToQFont(const Font& font) { return DesignFont(font); }
+
+// Captions never shrink below this: a smaller text could not be read anyway.
+constexpr int kSmallestCaptionPixels = 6;
+
+bool CaptionFits(const QFont& font, const QRect& box, int flags, const QString& caption)
+{
+    return box.contains(QFontMetrics(font).boundingRect(box, flags, caption));
+}
+
+// The widget that had the keyboard focus before the one that has it now, in any window.
+QPointer<QWidget>& PreviousFocus()
+{
+    static QPointer<QWidget> previous;
+    return previous;
+}
+
+void TrackFocus()
+{
+    static bool tracking = false;
+    if (tracking || !qApp) return;
+    tracking = true;
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
+        if (old && now && old->window() == now->window()) PreviousFocus() = old;
+    });
+}
+
+// Qt would hand the focus of a widget that goes away to the next one in the tab chain as if the
+// user had pressed Tab, which selects the whole text of a text box. It goes back to where it came
+// from instead, or to the window.
+void GiveUpFocus(QWidget* leaving)
+{
+    QWidget* focus = leaving->window()->focusWidget();
+    if (!focus || (focus != leaving && !leaving->isAncestorOf(focus))) return;
+    QWidget* back = PreviousFocus();
+    if (back && back != leaving && !leaving->isAncestorOf(back) && back->window() == leaving->window() &&
+        back->isVisible() && back->isEnabled() && back->focusPolicy() != Qt::NoFocus)
+        back->setFocus(Qt::OtherFocusReason);
     else
-        family = QStringLiteral("DejaVu Sans");
-    QFont f(family);
-    f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
-    f.setBold(font.bold);
-    f.setStyleStrategy(QFont::PreferDefault);
-    return f;
+        leaving->window()->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace
@@ -102,6 +158,7 @@ public:
         font_.name = "Verdana";
         QWidget::setFont(ToQFont(font_));
         ApplyGeometry();
+        TrackFocus();
     }
 
     void ApplyGeometry();
@@ -110,8 +167,57 @@ public:
     {
         font_ = font;
         QWidget::setFont(ToQFont(font));
+        CaptionChanged();
+    }
+
+    // A new caption, font or size: the caption's font is worked out again when next needed.
+    void CaptionChanged()
+    {
+        captionFont_.reset();
         update();
     }
+
+    // A control of no size (the hidden state labels and check boxes) draws nothing.
+    bool DrawsCaption() const
+    {
+        return (kind_ == Kind::Label || kind_ == Kind::CheckBox || kind_ == Kind::CommandButton) &&
+               !CaptionBox().isEmpty();
+    }
+
+    // Where the caption must stay: the whole label, a button inside its raised border, a check
+    // box right of its box.
+    QRect CaptionBox() const
+    {
+        if (kind_ == Kind::CommandButton || checkStyle_ == CheckBox::Style::Graphical)
+            return rect().adjusted(2, 2, -2, -2);
+        if (kind_ == Kind::CheckBox) return rect().adjusted(kCheckBoxSize + 5, 0, 0, 0);
+        return rect();
+    }
+
+    int CaptionFlags() const
+    {
+        if (kind_ == Kind::CommandButton || checkStyle_ == CheckBox::Style::Graphical)
+            return Qt::AlignCenter | Qt::TextWordWrap;
+        if (kind_ == Kind::CheckBox) return Qt::AlignLeft | Qt::AlignVCenter;
+        return Qt::AlignLeft | Qt::AlignTop | (singleLine_ ? Qt::TextSingleLine : Qt::TextWordWrap);
+    }
+
+    // The design font, or the largest smaller size of it in which the caption fits its box. A
+    // single-line label keeps its design size: its text (a song's title, say) is cut off instead.
+    const QFont& CaptionFont()
+    {
+        if (captionFont_) return *captionFont_;
+        QFont f = ToQFont(font_);
+        const QString caption = ShownText(caption_);
+        const QRect box = CaptionBox();
+        while (DrawsCaption() && !singleLine_ && !caption.isEmpty() &&
+               f.pixelSize() > kSmallestCaptionPixels && !CaptionFits(f, box, CaptionFlags(), caption))
+            f.setPixelSize(f.pixelSize() - 1);
+        captionFont_ = f;
+        return *captionFont_;
+    }
+
+    static constexpr int kCheckBoxSize = 13;
 
     void RunClick()
     {
@@ -146,6 +252,7 @@ public:
     int value_ = 0;
     CheckBox::Style checkStyle_ = CheckBox::Style::Standard;
     std::function<void()> clickHandler_;
+    std::optional<QFont> captionFont_;
     // A text box makes its editing widget only when it is first shown: the hidden text boxes
     // (the load buffer, the page stores) then cost no more than a plain widget at start.
     LineEdit* edit_ = nullptr;
@@ -171,10 +278,8 @@ protected:
         case Kind::Label:
             p.fillRect(rect(), ToQColor(back_));
             p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-            p.drawText(rect(),
-                       Qt::AlignLeft | Qt::AlignTop |
-                           (singleLine_ ? Qt::TextSingleLine : Qt::TextWordWrap),
-                       ToQString(caption_));
+            p.setFont(CaptionFont());
+            p.drawText(CaptionBox(), CaptionFlags(), ShownText(caption_));
             break;
         case Kind::PictureBox:
         case Kind::Frame:
@@ -282,8 +387,8 @@ private:
         p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
         p.setPen(isEnabled() ? ToQColor(fore_) : QColor(128, 128, 128));
-        p.drawText(r.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter | Qt::TextWordWrap,
-                   ToQString(caption_));
+        p.setFont(CaptionFont());
+        p.drawText(CaptionBox().translated(down ? 1 : 0, down ? 1 : 0), CaptionFlags(), ShownText(caption_));
         if (hasFocus()) {
             p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
             p.drawRect(r.adjusted(4, 4, -5, -5));
@@ -293,7 +398,7 @@ private:
     void PaintCheck(QPainter& p)
     {
         p.fillRect(rect(), ToQColor(back_));
-        const int box = 13;
+        const int box = kCheckBoxSize;
         const QRect b(1, (height() - box) / 2, box, box);
         p.fillRect(b, Qt::white);
         p.setPen(QColor(128, 128, 128));
@@ -304,8 +409,8 @@ private:
             p.drawLine(b.center().x() - 1, b.bottom() - 3, b.right() - 3, b.top() + 3);
         }
         p.setPen(ToQColor(fore_));
-        p.drawText(rect().adjusted(box + 5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                   ToQString(caption_));
+        p.setFont(CaptionFont());
+        p.drawText(CaptionBox(), CaptionFlags(), ShownText(caption_));
     }
 };
 
@@ -457,6 +562,9 @@ void ControlWidget::EnsureEdit()
     ApplyEditColours();
     edit_->keyPress_ = keyPress_;
     edit_->insertFilter_ = insertFilter_;
+    // A text box holds any length (a song file may bring a title megabytes long); the line edit's
+    // own limit would cut such a text, and Save would then write the cut one.
+    edit_->setMaxLength(std::numeric_limits<int>::max());
     edit_->setText(ToQString(text_));
     edit_->setCursorPosition(0);
     edit_->show();
@@ -475,9 +583,11 @@ void ControlWidget::ApplyEditColours()
 
 void ControlWidget::ApplyGeometry()
 {
+    const QSize before = size();
     setGeometry(TwipsToPixels(geometry_.left), TwipsToPixels(geometry_.top),
                 TwipsToPixels(geometry_.width), TwipsToPixels(geometry_.height));
     if (edit_) edit_->setGeometry(0, 0, width(), height());
+    if (size() != before) captionFont_.reset();
 }
 
 }  // namespace detail
@@ -504,6 +614,7 @@ void Control::Move(int left, int top, int width, int height)
 bool Control::Visible() const { return w_->visible_; }
 void Control::SetVisible(bool visible)
 {
+    if (!visible) GiveUpFocus(w_);
     w_->visible_ = visible;
     w_->setVisible(visible);
 }
@@ -511,6 +622,7 @@ bool Control::Enabled() const { return w_->enabled_; }
 void Control::SetEnabled(bool enabled)
 {
     if (w_->enabled_ == enabled) return;
+    if (!enabled) GiveUpFocus(w_);
     w_->enabled_ = enabled;
     w_->setEnabled(enabled);
 }
@@ -534,7 +646,7 @@ void Control::SetToolTipText(const std::string& text)
 {
     if (w_->toolTip_ == text) return;
     w_->toolTip_ = text;
-    w_->setToolTip(ToQString(text));
+    w_->setToolTip(ShownText(text));
 }
 void Control::SetFont(const Font& font)
 {
@@ -575,12 +687,12 @@ void Label::SetCaption(const std::string& caption)
 {
     if (w_->caption_ == caption) return;
     w_->caption_ = caption;
-    w_->update();
+    w_->CaptionChanged();
 }
 void Label::SetSingleLine(bool singleLine)
 {
     w_->singleLine_ = singleLine;
-    w_->update();
+    w_->CaptionChanged();
 }
 
 // ---- PictureBox ----
@@ -666,6 +778,7 @@ CheckBox::CheckBox(const Container& parent, const std::string& name, Geometry g,
     w_ = Make(parent, Kind::CheckBox, name, g);
     w_->caption_ = caption;
     w_->checkStyle_ = style;
+    w_->CaptionChanged();
     if (style == Style::Graphical) w_->setFocusPolicy(Qt::StrongFocus);
 }
 int CheckBox::Value() const { return w_->value_; }
@@ -674,7 +787,7 @@ const std::string& CheckBox::Caption() const { return w_->caption_; }
 void CheckBox::SetCaption(const std::string& caption)
 {
     w_->caption_ = caption;
-    w_->update();
+    w_->CaptionChanged();
 }
 
 // ---- CommandButton ----
@@ -690,7 +803,7 @@ const std::string& CommandButton::Caption() const { return w_->caption_; }
 void CommandButton::SetCaption(const std::string& caption)
 {
     w_->caption_ = caption;
-    w_->update();
+    w_->CaptionChanged();
 }
 
 // ---- Menus ----
@@ -795,11 +908,46 @@ void Form::Show()
         window_->raise();
         window_->activateWindow();
     }
+    for (std::function<void()>& action : afterShown_)
+        QMetaObject::invokeMethod(window_, std::move(action), Qt::QueuedConnection);
+    afterShown_.clear();
 }
 void Form::UnloadOnClose()
 {
     window_->setAttribute(Qt::WA_QuitOnClose, false);
     static_cast<FormWindow*>(window_)->closed = [this] { loaded_ = false; };
+}
+
+void Form::AfterShown(std::function<void()> action)
+{
+    if (window_->isVisible())
+        QMetaObject::invokeMethod(window_, std::move(action), Qt::QueuedConnection);
+    else
+        afterShown_.push_back(std::move(action));
+}
+
+void Form::RepaintNow()
+{
+    // repaint() paints at once and flushes the window's picture to the screen; it handles no
+    // event, so nothing else can run meanwhile. It leaves out controls that paint their whole
+    // area unless they are marked as changed: every control is.
+    if (!window_->isVisible()) return;
+    for (QWidget* child : window_->findChildren<QWidget*>())
+        if (child->isVisible()) child->update();
+    window_->repaint();
+}
+
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+CaptionLayout CaptionOf(const QWidget* widget)
+{
+    auto* control = dynamic_cast<const ControlWidget*>(widget);
+    if (!control || !control->DrawsCaption() || control->caption_.empty()) return {};
+    auto* w = const_cast<ControlWidget*>(control);  // works out the font on first use
+    const QRect box = w->CaptionBox();
+    return {control->caption_, std::make_shared<const QFont>(w->CaptionFont()), box.left(), box.top(),
+            box.width(), box.height(), w->CaptionFlags()};
 }
 
 void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

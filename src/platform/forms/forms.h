@@ -12,6 +12,11 @@
 // - Setting a check box's Value to a different value runs its click handler at once, nested inside
 //   the assignment; setting the value it already holds runs nothing.
 // - Controls are stacked in creation order: a control created later lies above its earlier siblings.
+// - Captions show whole: each is drawn in its design font mapped to a font the desktop has (see
+//   CaptionFont), at the design size, or at the largest size that fits where that one does not.
+// - Hiding or disabling the control that has the keyboard focus gives the focus back to the
+//   control that had it before, else to the window itself; a text box never gets it with its text
+//   selected that way.
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +24,9 @@
 #include <string>
 #include <vector>
 
+class QFont;
 class QImage;
+class QRect;
 class QWidget;
 class QAction;
 class QMainWindow;
@@ -271,14 +278,46 @@ public:
     // program running once the main window has closed.
     void UnloadOnClose();
     bool Loaded() const { return loaded_; }
+    // Runs `action` from the event loop once the window has been shown (soon, if it already is).
+    void AfterShown(std::function<void()> action);
+    // Paints the window as it stands and hands the picture to the screen at once, without handling
+    // any event: no input, timer tick or other handler runs.
+    void RepaintNow();
 
 private:
     QMainWindow* window_ = nullptr;  // owned here unless Qt already deleted it
     QWidget* client_ = nullptr;
+    std::vector<std::function<void()>> afterShown_;
     int width_ = 0;
     int height_ = 0;
     bool loaded_ = true;
 };
+
+// The busy cursor over every window of the program while it lives.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The desktop font a design font is drawn in: the design's own family where the desktop has it,
+// else Liberation Sans for Arial and MS Sans Serif (Arial's metrics) and DejaVu Sans for Verdana
+// (as wide as Verdana). Sizes are fixed in pixels (points at 96 dpi), so the layout does not move
+// with the screen's dpi.
+QFont DesignFont(const Font& font);
+
+// How a control with a caption draws it: the font (the design font, made smaller where the
+// caption would not fit at its design size), the box the text must stay inside and the Qt
+// alignment flags. Empty caption for controls that draw none.
+struct CaptionLayout {
+    std::string caption;
+    std::shared_ptr<const QFont> font;
+    int left = 0, top = 0, width = 0, height = 0;  // in pixels, in the widget
+    int flags = 0;
+};
+CaptionLayout CaptionOf(const QWidget* widget);
 
 // Lets the user interface handle what is waiting (input, paints, timers) and returns.
 void DoEvents();

@@ -1,5 +1,8 @@
 #include "platform/kernel/code_page.h"
 
+#include <QChar>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -27,8 +30,13 @@ void AppendUtf8(std::string& out, char32_t c)
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -90,6 +98,46 @@ std::string ToAnsiCodePage(std::string_view utf8)
         out += NextCharacter(utf8, pos, c) ? ByteOf(c) : '?';
     }
     return out;
+}
+
+std::vector<char32_t> MissingFromAnsiCodePage(std::string_view utf8)
+{
+    std::vector<char32_t> missing;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        char32_t c = 0;
+        if (!NextCharacter(utf8, pos, c)) c = 0xFFFD;
+        if (ByteOf(c) == '?' && c != U'?' && std::find(missing.begin(), missing.end(), c) == missing.end())
+            missing.push_back(c);
+    }
+    return missing;
+}
+
+std::string Utf8Of(char32_t c)
+{
+    std::string out;
+    AppendUtf8(out, c);
+    return out;
+}
+
+bool IsVisibleCharacter(char32_t c)
+{
+    if (c > 0x10FFFF) return false;
+    switch (QChar::category(c)) {
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+        return false;
+    default:
+        return true;
+    }
 }
 
 }  // namespace platform

@@ -1,15 +1,15 @@
 #include "platform/kernel/kernel.h"
 
-#include <chrono>
+#include "platform/kernel/quit_signals.h"
+
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 namespace platform {
 
 void SystemKernel::Sleep(unsigned milliseconds)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    PauseUnlessEnding(milliseconds);
 }
 
 ProgramFile RunningProgram()

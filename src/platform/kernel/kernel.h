@@ -14,7 +14,7 @@ public:
     virtual void Sleep(unsigned milliseconds) = 0;
 };
 
-// Blocks the thread for real.
+// Blocks the thread for real; a request to end the program cuts the pause short.
 class SystemKernel final : public Kernel {
 public:
     void Sleep(unsigned milliseconds) override;

@@ -4,8 +4,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 namespace platform {
 
@@ -14,12 +13,12 @@ namespace fs = std::filesystem;
 FileRegistry::FileRegistry(XdgFolders folders, ToolRunner runTool)
     : folders_(std::move(folders)), runTool_(std::move(runTool)), context_(std::make_unique<QObject>())
 {
-    std::ifstream in(File(), std::ios::binary);
-    if (in) {
-        std::ostringstream text;
-        text << in.rdbuf();
-        tree_ = registry::Tree::FromText(text.str());
-    }
+    // A file that is there but cannot be read whole is never replaced: rewriting it from an empty
+    // tree would drop every key it holds. The registry then refuses writes, as without rights.
+    if (const std::optional<std::string> text = registry::ReplaceableText(File()))
+        tree_ = registry::Tree::FromText(*text);
+    else
+        fileUnreadable_ = true;
 }
 
 FileRegistry::~FileRegistry()
@@ -101,6 +100,7 @@ long FileRegistry::RegCloseKey(HKEY hKey)
 
 bool FileRegistry::Save()
 {
+    if (fileUnreadable_) return false;
     ++fileWrites_;
     return registry::WriteFileWhole(File(), tree_.Text());
 }

@@ -54,6 +54,7 @@ private:
     registry::Tree tree_;
     std::map<HKEY, std::string> open_;
     HKEY next_ = 1;
+    bool fileUnreadable_ = false;
     bool mirrorPending_ = false;
     bool mirrorScheduled_ = false;
     int fileWrites_ = 0;

@@ -11,14 +11,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <fcntl.h>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 #include "platform/drive/drive_mapping.h"
+#include "platform/files/write_target.h"
 #include "platform/kernel/code_page.h"
 #include "platform/registry/registry.h"
 
@@ -171,13 +174,59 @@ std::map<std::string, std::string> IconImages(const std::string& iconValue)
     return out;
 }
 
-std::string ReadWhole(const fs::path& path)
+// The whole text of a plain file, or nothing when any of it cannot be read. Opened without
+// waiting, so that a pipe put there meanwhile cannot hold the program up.
+std::optional<std::string> ReadWhole(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    struct stat st {};
+    bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char chunk[64 * 1024];
+    while (whole) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) whole = false;
+        if (got <= 0) break;
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (!whole) return std::nullopt;
+    return text;
+}
+
+// Writes `content` as the file at a write target: a new file beside it in the target's own
+// folder, moved over it once whole, with the old file's permissions. Missing folders are made
+// for a path that is no link; nothing else but a plain file or a new one is written.
+bool WriteTarget(const files::WriteTarget& target, const std::string& content)
+{
+    using Kind = files::WriteTarget::Kind;
+    if (target.kind != Kind::Plain && target.kind != Kind::Missing) return false;
+    const fs::path folder = target.path.has_parent_path() ? target.path.parent_path() : fs::path(".");
+    std::error_code error;
+    if (target.kind == Kind::Missing) fs::create_directories(folder, error);
+    std::string temporary = (folder / ("." + target.path.filename().string() + ".new-XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return false;
+    mode_t mode = target.mode & 07777;
+    if (target.kind == Kind::Missing) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0;
+    std::string_view rest = content;
+    while (ok && !rest.empty()) {
+        const ssize_t wrote = ::write(fd, rest.data(), rest.size());
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote < 0) ok = false;
+        else rest.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), target.path.c_str()) == 0;
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
 }
 
 }  // namespace
@@ -288,31 +337,38 @@ std::string WithDefaultApplication(const std::string& mimeappsList, const std::s
     return out;
 }
 
+std::optional<std::string> ReplaceableText(const fs::path& path)
+{
+    const files::WriteTarget target = files::FindWriteTarget(path);
+    if (target.kind == files::WriteTarget::Kind::Missing) return std::string();
+    if (target.kind != files::WriteTarget::Kind::Plain) return std::nullopt;
+    return ReadWhole(target.path);
+}
+
+bool UpdateFile(const fs::path& path, const std::function<std::string(const std::string&)>& edit)
+{
+    const files::WriteTarget target = files::FindWriteTarget(path);
+    std::string old;
+    if (target.kind == files::WriteTarget::Kind::Plain) {
+        std::optional<std::string> text = ReadWhole(target.path);
+        if (!text) return false;
+        old = std::move(*text);
+    } else if (target.kind != files::WriteTarget::Kind::Missing) {
+        return false;
+    }
+    const std::string content = edit(old);
+    if (target.kind == files::WriteTarget::Kind::Plain && content == old) return false;
+    return WriteTarget(target, content);
+}
+
 bool WriteIfChanged(const fs::path& path, const std::string& content)
 {
-    std::error_code error;
-    if (fs::exists(path, error) && ReadWhole(path) == content) return false;
-    return WriteFileWhole(path, content);
+    return UpdateFile(path, [&](const std::string&) { return content; });
 }
 
 bool WriteFileWhole(const fs::path& path, const std::string& content)
 {
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    fs::path temporary = path;
-    temporary += ".new" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << content;
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, path, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+    return WriteTarget(files::FindWriteTarget(path), content);
 }
 
 MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool)
@@ -335,7 +391,10 @@ MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const 
         const std::string desktopFile = BaseName(type) + ".desktop";
         entriesChanged |= write(folders.data / "applications" / desktopFile, entry);
         const fs::path mimeapps = folders.config / "mimeapps.list";
-        write(mimeapps, WithDefaultApplication(ReadWhole(mimeapps), MimeTypeName(type), desktopFile));
+        if (UpdateFile(mimeapps, [&](const std::string& list) {
+                return WithDefaultApplication(list, MimeTypeName(type), desktopFile);
+            }))
+            report.written.push_back(mimeapps);
     }
     if (mimeChanged && runTool) runTool("update-mime-database", {(folders.data / "mime").string()});
     if (entriesChanged && runTool)

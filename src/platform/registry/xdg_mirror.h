@@ -6,10 +6,13 @@
 //   <data>/applications/<name>.desktop         a desktop entry that runs the command with the file
 //   <config>/mimeapps.list                     that entry as the type's default application
 // A file is written only when its content differs; update-mime-database and
-// update-desktop-database run only after their folder changed.
+// update-desktop-database run only after their folder changed. A file that is a symbolic link is
+// written where the link leads; a file that cannot be read whole, or is no plain file, is left as
+// it is and its entry skipped.
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,11 +67,21 @@ struct MirrorReport {
 };
 MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool);
 
-// Writes `content` to `path` by way of a temporary file in the same folder, so that the file is
-// either the old or the new one, never half of it; missing folders are made. True when it worked.
+// Writes `content` as the file at `path` by way of a temporary file in the same folder, so that
+// the file is either the old or the new one, never half of it; a symbolic link is followed and
+// its last target replaced in that target's folder; missing folders are made for a new file; the
+// old file's permissions stay. Anything but a plain file or a missing one is not written. True
+// when it worked.
 bool WriteFileWhole(const std::filesystem::path& path, const std::string& content);
 // The same, unless the file already holds exactly that; true when it wrote.
 bool WriteIfChanged(const std::filesystem::path& path, const std::string& content);
+// Writes what `edit` makes of the file's text ("" for a file not there yet), when that differs.
+// A file that cannot be read whole is left alone; true when it wrote.
+bool UpdateFile(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& edit);
+// The whole text of the file a write to `path` would replace, "" when there is none yet; nothing
+// when it cannot be read whole (no access, a pipe, a link to nothing), which a caller then leaves
+// alone.
+std::optional<std::string> ReplaceableText(const std::filesystem::path& path);
 
 }  // namespace registry
 }  // namespace platform

@@ -20,7 +20,7 @@ public:
                                         const std::string& lpDirectory, int nShowCmd) = 0;
 };
 
-// Over the desktop's URL handler (xdg-open and friends, through Qt).
+// Over the desktop's opener (xdg-open), started apart from the program's terminal.
 class DesktopShell final : public Shell {
 public:
     std::intptr_t ShellExecuteA(HWND hwnd, const std::string& lpOperation, const std::string& lpFile,
