@@ -9,7 +9,7 @@
 //   CLICKSOUND_FRAMES=256 CLICKSOUND_DELAY_US=7000 build/bench/clicksound   # other player settings
 
 #include "platform/drive/drive_mapping.h"
-#include "platform/flash/sdl_flash.h"
+#include "platform/flash/sound_flash.h"
 
 #include <pulse/pulseaudio.h>
 

@@ -1,5 +1,7 @@
 #include "platform/forms/forms.h"
 
+#include "platform/clock/due_time.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QMenu>
@@ -723,6 +725,10 @@ void Form::Show()
     window_->show();
 }
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents()
+{
+    const platform::DueScope unscheduled(std::nullopt);  // what the pump handles runs when it runs
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace forms

@@ -1,8 +1,17 @@
-#include "platform/flash/sdl_flash.h"
+#include "platform/flash/sound_flash.h"
 
+#include "platform/clock/due_time.h"
 #include "platform/drive/drive_mapping.h"
 
 #include <SDL.h>
+#include <pulse/pulseaudio.h>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -27,11 +36,19 @@ constexpr int kRate = 48000;
 constexpr int kLayers = 4;              // the program only uses layer 0
 constexpr std::size_t kMaxPending = 64;  // loads not yet started; more than enough for clicks
 constexpr const char* kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+constexpr auto kConnectTimeout = std::chrono::seconds(3);
+// Below the sound server's own real-time priority (5 by default), above everything else.
+constexpr int kRealtimePriority = 4;
 
 std::int64_t NowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+std::int64_t ToNs(SoundFlash::TimePoint t)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
 // A decoded clip: mono 16-bit samples at kRate (half the memory of floats for all 99 clips).
@@ -40,13 +57,38 @@ struct Clip {
     std::vector<std::int16_t> samples;
 };
 
+// The whole file, if it is a regular file. Opened without blocking and checked once open, so that
+// a FIFO or a device in its place (or put there meanwhile) is never waited on.
+std::optional<std::vector<Uint8>> ReadRegularFile(const fs::path& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::vector<Uint8>> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        bytes.emplace();
+        std::array<Uint8, 65536> chunk;
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            bytes->insert(bytes->end(), chunk.begin(), chunk.begin() + got);
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
 std::unique_ptr<Clip> DecodeClip(const fs::path& file)
 {
     auto clip = std::make_unique<Clip>();
+    const auto bytes = ReadRegularFile(file);
+    if (!bytes || bytes->empty()) return clip;
     SDL_AudioSpec spec;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(file.c_str(), &spec, &data, &length)) return clip;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+    if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &data, &length)) return clip;
     SDL_AudioCVT cvt;
     if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1, kRate) >= 0) {
         std::vector<Uint8> work(static_cast<std::size_t>(length) * static_cast<std::size_t>(std::max(1, cvt.len_mult)));
@@ -62,7 +104,23 @@ std::unique_ptr<Clip> DecodeClip(const fs::path& file)
     return clip;
 }
 
-// A request to the audio callback: from the stream time `startNs` on, `layer` plays `clip`
+// Real-time scheduling for the calling (audio) thread where the system grants it: directly within
+// RLIMIT_RTPRIO (or with the right to raise it), else through the desktop's real-time broker.
+// Refused, the thread simply runs on at its normal priority.
+void RequestRealtime()
+{
+    sched_param param{};
+    param.sched_priority = kRealtimePriority;
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0) return;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur > 0) {
+        param.sched_priority = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, kRealtimePriority));
+        if (pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0) return;
+    }
+    SDL_LinuxSetThreadPriorityAndPolicy(static_cast<Sint64>(gettid()), SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_FIFO);
+}
+
+// A request to the audio thread: from the stream time `startNs` on, `layer` plays `clip`
 // (nullptr: silence).
 struct Command {
     int layer = 0;
@@ -84,9 +142,18 @@ struct DecodeJob {
 
 }  // namespace
 
+SoundFlash::TimePoint SoundFlash::StartOf(TimePoint now, std::optional<TimePoint> due, const Options& options)
+{
+    const TimePoint soonest = now + options.startDelay;
+    if (!due) return soonest;
+    // A due moment that lies ahead (it cannot, on this clock) counts as now.
+    return std::clamp(*due + options.playbackLatency, soonest, std::max(soonest, now + options.playbackLatency));
+}
+
 struct SoundFlash::Impl {
     explicit Impl(Options o) : options(std::move(o)), startDelayNs(options.startDelay.count() * 1000)
     {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the program handles its own signals
         worker = std::thread([this] { Work(); });
     }
 
@@ -103,7 +170,8 @@ struct SoundFlash::Impl {
     void LoadMovie(int layer, const std::string& path)
     {
         if (layer < 0 || layer >= kLayers) return;
-        const std::int64_t startNs = NowNs() + startDelayNs;
+        const auto now = std::chrono::steady_clock::now();
+        const std::int64_t startNs = ToNs(StartOf(now, RunningDue(), options));
         const Clip* clip = nullptr;
         bool decoded = false;
         {
@@ -151,11 +219,16 @@ struct SoundFlash::Impl {
         return driverName;
     }
 
-    // --- the worker thread: opens the device, decodes, closes the device at the end ---
+    // --- the worker thread: opens the stream, decodes, closes the stream at the end ---
 
     void Work()
     {
-        OpenDevice();
+        const bool open = OpenStream();
+        if (!open) CloseStream();
+        {
+            std::lock_guard lock(jobMutex);
+            if (open) driverName = "pulseaudio";
+        }
         Preload();
         {
             std::lock_guard lock(jobMutex);
@@ -164,53 +237,93 @@ struct SoundFlash::Impl {
         readyChanged.notify_all();
         while (ServeOneJob(true)) {
         }
-        if (device) SDL_CloseAudioDevice(device);  // waits for a running callback to return
-        if (audioInitialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        CloseStream();
     }
 
-    void OpenDevice()
+    // Connects to the server (never starting one) and opens the stream, corked until the first load.
+    bool OpenStream()
     {
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Strumwell");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Clips");
-        // The desktop's sound server first; SDL's silent "dummy" driver keeps every later call
-        // working where there is none.
-        std::vector<std::string> drivers;
-        if (!options.driver.empty()) drivers.push_back(options.driver);
-        else if (const char* chosen = std::getenv("SDL_AUDIODRIVER"); chosen && *chosen) drivers.emplace_back(chosen);
-        else drivers = {"pulseaudio", "pipewire"};
-        drivers.emplace_back("dummy");
-        for (const std::string& driver : drivers)
-            if (TryDriver(driver)) return;
+        loop = pa_threaded_mainloop_new();
+        if (!loop) return false;
+        pa_proplist* properties = pa_proplist_new();
+        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Strumwell");
+        context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), "Strumwell", properties);
+        pa_proplist_free(properties);
+        if (!context) return false;
+        pa_context_set_state_callback(context, [](pa_context*, void* self) {
+            pa_threaded_mainloop_signal(static_cast<Impl*>(self)->loop, 0);
+        }, this);
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+        if (pa_threaded_mainloop_start(loop) < 0) return false;
+        loopRunning = true;
+        pa_threaded_mainloop_lock(loop);
+        const bool ok =
+            WaitFor([this] { return pa_context_get_state(context) == PA_CONTEXT_READY; },
+                    [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); }) &&
+            ConnectStream() &&
+            WaitFor([this] { return pa_stream_get_state(stream) == PA_STREAM_READY; },
+                    [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); });
+        pa_threaded_mainloop_unlock(loop);
+        return ok;
     }
 
-    bool TryDriver(const std::string& driver)
+    // Waits (with the loop locked) until `ready` or `failed` says so, or the time is up.
+    template <typename Ready, typename Failed>
+    bool WaitFor(Ready isReady, Failed hasFailed)
     {
-        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver.c_str(), SDL_HINT_OVERRIDE);
-        const bool initialised = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-        if (!initialised) return false;
-        SDL_AudioSpec want{};
-        want.freq = kRate;
-        want.format = AUDIO_F32SYS;
-        want.channels = 1;
-        want.samples = static_cast<Uint16>(std::clamp(options.bufferFrames, 16, 4096));
-        want.callback = [](void* self, Uint8* stream, int bytes) {
-            static_cast<Impl*>(self)->Render(reinterpret_cast<float*>(stream), bytes / static_cast<int>(sizeof(float)));
-        };
-        want.userdata = this;
-        SDL_AudioSpec have{};
-        device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (!device) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            return false;
+        const auto until = std::chrono::steady_clock::now() + kConnectTimeout;
+        while (!isReady()) {
+            if (hasFailed() || std::chrono::steady_clock::now() > until) return false;
+            pa_threaded_mainloop_wait(loop);
         }
-        audioInitialised = true;
-        {
-            std::lock_guard lock(jobMutex);
-            driverName = SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "";
-        }
-        SDL_PauseAudioDevice(device, 0);
         return true;
+    }
+
+    bool ConnectStream()
+    {
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kRate, 1};
+        stream = pa_stream_new(context, "Clips", &spec, nullptr);
+        if (!stream) return false;
+        pa_stream_set_state_callback(stream, [](pa_stream*, void* self) {
+            pa_threaded_mainloop_signal(static_cast<Impl*>(self)->loop, 0);
+        }, this);
+        pa_stream_set_write_callback(stream, [](pa_stream*, std::size_t bytes, void* self) {
+            static_cast<Impl*>(self)->Write(bytes);
+        }, this);
+        pa_stream_set_underflow_callback(stream, [](pa_stream*, void* self) {
+            static_cast<Impl*>(self)->underflows.fetch_add(1, std::memory_order_relaxed);
+        }, this);
+        // The server asks for one buffer at a time and keeps the sink's latency to match.
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<std::uint32_t>(-1);
+        attr.tlength = static_cast<std::uint32_t>(std::clamp(options.bufferFrames, 16, 4096) * sizeof(float));
+        attr.prebuf = static_cast<std::uint32_t>(-1);
+        attr.minreq = static_cast<std::uint32_t>(-1);
+        attr.fragsize = static_cast<std::uint32_t>(-1);
+        {
+            std::lock_guard lock(commandMutex);
+            corked = true;
+        }
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
+        return pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) == 0;
+    }
+
+    void CloseStream()
+    {
+        if (loopRunning) pa_threaded_mainloop_stop(loop);  // no callback runs after this
+        if (stream) {
+            pa_stream_disconnect(stream);
+            pa_stream_unref(stream);
+            stream = nullptr;
+        }
+        if (context) {
+            pa_context_disconnect(context);
+            pa_context_unref(context);
+            context = nullptr;
+        }
+        if (loop) pa_threaded_mainloop_free(loop);
+        loop = nullptr;
+        loopRunning = false;
     }
 
     void Preload()
@@ -271,14 +384,68 @@ struct SoundFlash::Impl {
         return stopping;
     }
 
+    // Queues a command, and uncorks the stream if silence had corked it.
     void Push(const Command& command)
     {
-        std::lock_guard lock(commandMutex);
-        if (pending.size() == kMaxPending) pending.erase(pending.begin());
-        pending.push_back(command);
+        bool wake = false;
+        {
+            std::lock_guard lock(commandMutex);
+            if (pending.size() == kMaxPending) pending.erase(pending.begin());
+            pending.push_back(command);
+            wake = corked;
+        }
+        if (!wake || !stream) return;
+        pa_threaded_mainloop_lock(loop);
+        {
+            std::lock_guard lock(commandMutex);
+            wake = corked;
+            corked = false;
+        }
+        if (wake) UnrefOperation(pa_stream_cork(stream, 0, nullptr, nullptr));
+        pa_threaded_mainloop_unlock(loop);
     }
 
-    // --- the audio callback ---
+    static void UnrefOperation(pa_operation* operation)
+    {
+        if (operation) pa_operation_unref(operation);
+    }
+
+    // --- the audio thread (the client library's loop) ---
+
+    void Write(std::size_t bytes)
+    {
+        if (!realtimeAsked) {
+            realtimeAsked = true;
+            RequestRealtime();
+        }
+        while (bytes >= sizeof(float)) {
+            void* data = nullptr;
+            std::size_t size = bytes;
+            if (pa_stream_begin_write(stream, &data, &size) < 0 || !data) return;
+            size -= size % sizeof(float);
+            Render(static_cast<float*>(data), static_cast<int>(size / sizeof(float)));
+            if (pa_stream_write(stream, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
+            bytes -= std::min(bytes, size);
+        }
+        if (CorkIfIdle()) UnrefOperation(pa_stream_cork(stream, 1, nullptr, nullptr));
+    }
+
+    // After `idleAfter` with nothing sounding and nothing to start, the stream is to be corked.
+    bool CorkIfIdle()
+    {
+        bool sounding = false;
+        for (const Voice& voice : voices) sounding = sounding || voice.clip;
+        const std::int64_t now = NowNs();
+        if (sounding) lastSoundNs = now;
+        if (now - lastSoundNs < std::chrono::nanoseconds(options.idleAfter).count()) return false;
+        std::lock_guard lock(commandMutex);
+        if (!pending.empty() || corked) return false;
+        corked = true;
+        clockLocked = false;  // the stream's time starts afresh when it plays again
+        return true;
+    }
+
+    // --- rendering ---
 
     // The stream time of this buffer's first frame. The server asks for data as it plays, with
     // little slack, so callbacks that keep coming late mean the output itself slipped: follow as
@@ -319,6 +486,7 @@ struct SoundFlash::Impl {
             }
             pending.erase(keep, pending.end());
         }
+        if (dueCount > 0) lastSoundNs = NowNs();
 
         std::array<int, kLayers> rendered{};
         for (std::size_t i = 0; i < dueCount; ++i) {
@@ -364,19 +532,25 @@ struct SoundFlash::Impl {
     bool stopping = false;
     std::string driverName;
 
-    std::mutex commandMutex;  // held only to copy a few commands in or out
+    mutable std::mutex commandMutex;  // held only to copy a few commands in or out
     std::vector<Command> pending = [] {
         std::vector<Command> v;
         v.reserve(kMaxPending);
         return v;
     }();
 
-    // Owned by the worker thread.
-    SDL_AudioDeviceID device = 0;
-    bool audioInitialised = false;
+    // Set up and torn down by the worker thread; the stream is used under the loop's lock.
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;
+    pa_stream* stream = nullptr;
+    bool loopRunning = false;
+    bool corked = false;  // guarded by commandMutex
+    std::atomic<std::uint64_t> underflows{0};
 
-    // Owned by the audio callback.
+    // Owned by the audio thread.
     std::array<Voice, kLayers> voices{};
+    bool realtimeAsked = false;
+    std::int64_t lastSoundNs = 0;  // when something last sounded or was started
     std::int64_t nextBufferNs = 0;
     bool clockLocked = false;
     std::int64_t lastLate = 0;  // how late the previous callback came
@@ -395,6 +569,14 @@ void SoundFlash::LoadMovie(int layer, const std::string& path) { impl_->LoadMovi
 bool SoundFlash::WaitUntilReady(std::chrono::milliseconds timeout) const { return impl_->WaitUntilReady(timeout); }
 
 std::string SoundFlash::DriverName() const { return impl_->DriverName(); }
+
+std::uint64_t SoundFlash::Underflows() const { return impl_->underflows.load(std::memory_order_relaxed); }
+
+bool SoundFlash::Corked() const
+{
+    std::lock_guard lock(impl_->commandMutex);
+    return impl_->corked;
+}
 
 std::unique_ptr<FlashControl> CreateFlashControl()
 {
