@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -39,6 +40,7 @@ constexpr const char* kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
 constexpr auto kConnectTimeout = std::chrono::seconds(3);
 // Below the sound server's own real-time priority (5 by default), above everything else.
 constexpr int kRealtimePriority = 4;
+constexpr pa_usec_t kIdleCheck = 250'000;  // how often an open stream is checked for silence
 
 std::int64_t NowNs()
 {
@@ -240,7 +242,7 @@ struct SoundFlash::Impl {
         CloseStream();
     }
 
-    // Connects to the server (never starting one) and opens the stream, corked until the first load.
+    // Connects to the server (never starting one). The stream itself opens with the first load.
     bool OpenStream()
     {
         loop = pa_threaded_mainloop_new();
@@ -259,11 +261,9 @@ struct SoundFlash::Impl {
         pa_threaded_mainloop_lock(loop);
         const bool ok =
             WaitFor([this] { return pa_context_get_state(context) == PA_CONTEXT_READY; },
-                    [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); }) &&
-            ConnectStream() &&
-            WaitFor([this] { return pa_stream_get_state(stream) == PA_STREAM_READY; },
-                    [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); });
+                    [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); });
         pa_threaded_mainloop_unlock(loop);
+        connected = ok;
         return ok;
     }
 
@@ -293,29 +293,85 @@ struct SoundFlash::Impl {
         pa_stream_set_underflow_callback(stream, [](pa_stream*, void* self) {
             static_cast<Impl*>(self)->underflows.fetch_add(1, std::memory_order_relaxed);
         }, this);
-        // The server asks for one buffer at a time and keeps the sink's latency to match.
+        // The buffer holds what a busy machine may keep the server from asking for in time; the
+        // server asks for a little at a time, keeps the sink's latency to match, and tells the
+        // stream's timing, by which each clip starts at its own moment whatever the buffer.
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
         attr.tlength = static_cast<std::uint32_t>(std::clamp(options.bufferFrames, 16, 4096) * sizeof(float));
         attr.prebuf = static_cast<std::uint32_t>(-1);
-        attr.minreq = static_cast<std::uint32_t>(-1);
+        attr.minreq = static_cast<std::uint32_t>(std::clamp(options.requestFrames, 16, 4096) * sizeof(float));
         attr.fragsize = static_cast<std::uint32_t>(-1);
-        {
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
+                                                          PA_STREAM_AUTO_TIMING_UPDATE);
+        if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) == 0) return true;
+        DropStream();
+        return false;
+    }
+
+    // Called with the loop locked (or stopped).
+    void DropStream()
+    {
+        if (!stream) return;
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+        if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
+        stream = nullptr;
+        for (Voice& voice : voices) voice = {};
+    }
+
+    // Opens the stream for a load (called with the loop locked), and watches it for silence.
+    void OpenPlayback()
+    {
+        freshStream = true;
+        lastSoundNs = NowNs();
+        if (!ConnectStream()) {
             std::lock_guard lock(commandMutex);
-            corked = true;
+            streamOpen = false;
+            return;
         }
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
-        return pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) == 0;
+        const pa_usec_t at = pa_rtclock_now() + kIdleCheck;
+        if (idleTimer)
+            pa_context_rttime_restart(context, idleTimer, at);
+        else
+            idleTimer = pa_context_rttime_new(context, at, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+                static_cast<Impl*>(self)->CheckIdle();
+            }, this);
+    }
+
+    // After `idleAfter` with nothing sounding and nothing to start, the stream is closed: a corked
+    // stream would still hold the server's output to its short buffer, which costs the server as
+    // much as playing. The next load opens a new one.
+    void CheckIdle()
+    {
+        const bool failed = stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream));
+        bool sounding = false;
+        for (const Voice& voice : voices) sounding = sounding || voice.clip;
+        const std::int64_t now = NowNs();
+        if (sounding) lastSoundNs = now;
+        bool close = failed;
+        if (!close && now - lastSoundNs >= std::chrono::nanoseconds(options.idleAfter).count()) {
+            std::lock_guard lock(commandMutex);
+            close = pending.empty();
+        }
+        if (!close) {
+            pa_context_rttime_restart(context, idleTimer, pa_rtclock_now() + kIdleCheck);
+            return;
+        }
+        DropStream();
+        std::lock_guard lock(commandMutex);
+        pending.clear();  // only a failed stream has any
+        streamOpen = false;
     }
 
     void CloseStream()
     {
         if (loopRunning) pa_threaded_mainloop_stop(loop);  // no callback runs after this
-        if (stream) {
-            pa_stream_disconnect(stream);
-            pa_stream_unref(stream);
-            stream = nullptr;
-        }
+        DropStream();
+        if (idleTimer) pa_threaded_mainloop_get_api(loop)->time_free(idleTimer);
+        idleTimer = nullptr;
         if (context) {
             pa_context_disconnect(context);
             pa_context_unref(context);
@@ -384,30 +440,29 @@ struct SoundFlash::Impl {
         return stopping;
     }
 
-    // Queues a command, and uncorks the stream if silence had corked it.
+    // Queues a command, and opens the stream if silence had closed it.
     void Push(const Command& command)
     {
-        bool wake = false;
+        bool open = false;
         {
             std::lock_guard lock(commandMutex);
             if (pending.size() == kMaxPending) pending.erase(pending.begin());
             pending.push_back(command);
-            wake = corked;
+            open = streamOpen;
         }
-        if (!wake || !stream) return;
+        if (open || !connected) return;
         pa_threaded_mainloop_lock(loop);
         {
             std::lock_guard lock(commandMutex);
-            wake = corked;
-            corked = false;
+            open = streamOpen;
+            streamOpen = true;
         }
-        if (wake) UnrefOperation(pa_stream_cork(stream, 0, nullptr, nullptr));
+        if (!open && PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) OpenPlayback();
+        else if (!open) {
+            std::lock_guard lock(commandMutex);
+            streamOpen = false;
+        }
         pa_threaded_mainloop_unlock(loop);
-    }
-
-    static void UnrefOperation(pa_operation* operation)
-    {
-        if (operation) pa_operation_unref(operation);
     }
 
     // --- the audio thread (the client library's loop) ---
@@ -427,43 +482,41 @@ struct SoundFlash::Impl {
             if (pa_stream_write(stream, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
             bytes -= std::min(bytes, size);
         }
-        if (CorkIfIdle()) UnrefOperation(pa_stream_cork(stream, 1, nullptr, nullptr));
-    }
-
-    // After `idleAfter` with nothing sounding and nothing to start, the stream is to be corked.
-    bool CorkIfIdle()
-    {
-        bool sounding = false;
-        for (const Voice& voice : voices) sounding = sounding || voice.clip;
-        const std::int64_t now = NowNs();
-        if (sounding) lastSoundNs = now;
-        if (now - lastSoundNs < std::chrono::nanoseconds(options.idleAfter).count()) return false;
-        std::lock_guard lock(commandMutex);
-        if (!pending.empty() || corked) return false;
-        corked = true;
-        clockLocked = false;  // the stream's time starts afresh when it plays again
-        return true;
     }
 
     // --- rendering ---
 
-    // The stream time of this buffer's first frame. The server asks for data as it plays, with
-    // little slack, so callbacks that keep coming late mean the output itself slipped: follow as
-    // soon as a second callback confirms it (one late wake-up alone moves nothing). Callbacks that
-    // come early are a burst catching up, or the sound card's clock running a little fast: follow
-    // slowly, or clip starts would jitter with every burst.
+    // The stream time of this buffer's first frame: now plus the time the server says the data
+    // written next takes to reach the sink's output (its timing, interpolated between updates).
+    // Before the server has sent any timing, the callbacks' own rhythm stands in: the server asks
+    // for data as it plays, with little slack, so callbacks that keep coming late mean the output
+    // itself slipped (follow as soon as a second callback confirms it), and callbacks that come
+    // early are a burst catching up (follow slowly, or clip starts would jitter with every burst).
     std::int64_t BufferStart(int frames)
     {
         const std::int64_t now = NowNs();
         const auto bufferNs = static_cast<std::int64_t>(frames * 1e9 / kRate);
-        const std::int64_t expected = nextBufferNs;
-        const std::int64_t late = now - expected;
+        pa_usec_t latency = 0;
+        int negative = 0;
         std::int64_t start = now;
-        if (clockLocked && std::llabs(late) < 8 * bufferNs) {
-            start = late > 0 ? expected + std::min(late, lastLate) : expected + late / 16;
-            lastLate = std::max<std::int64_t>(late, 0);
+        if (freshStream) {
+            // A new stream's first data plays as soon as the server has it: the loads that opened
+            // it start there, and the server's timing takes over from the next buffer.
+            freshStream = false;
+            clockLocked = true;
+            lastLate = 0;
+            start = now + startDelayNs;
+        } else if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
+            start = now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000;
+        } else {
+            const std::int64_t expected = nextBufferNs;
+            const std::int64_t late = now - expected;
+            if (clockLocked && std::llabs(late) < 8 * bufferNs) {
+                start = late > 0 ? expected + std::min(late, lastLate) : expected + late / 16;
+                lastLate = std::max<std::int64_t>(late, 0);
+            }
+            clockLocked = true;
         }
-        clockLocked = true;
         nextBufferNs = start + bufferNs;
         return start;
     }
@@ -544,7 +597,9 @@ struct SoundFlash::Impl {
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
     bool loopRunning = false;
-    bool corked = false;  // guarded by commandMutex
+    std::atomic<bool> connected{false};  // the context is ready (set once, by the worker)
+    bool streamOpen = false;  // guarded by commandMutex: a stream exists or is being opened
+    pa_time_event* idleTimer = nullptr;
     std::atomic<std::uint64_t> underflows{0};
 
     // Owned by the audio thread.
@@ -553,6 +608,7 @@ struct SoundFlash::Impl {
     std::int64_t lastSoundNs = 0;  // when something last sounded or was started
     std::int64_t nextBufferNs = 0;
     bool clockLocked = false;
+    bool freshStream = false;  // the next buffer is a new stream's first
     std::int64_t lastLate = 0;  // how late the previous callback came
 
     std::thread worker;  // last: starts after every member above exists
@@ -572,10 +628,10 @@ std::string SoundFlash::DriverName() const { return impl_->DriverName(); }
 
 std::uint64_t SoundFlash::Underflows() const { return impl_->underflows.load(std::memory_order_relaxed); }
 
-bool SoundFlash::Corked() const
+bool SoundFlash::StreamOpen() const
 {
     std::lock_guard lock(impl_->commandMutex);
-    return impl_->corked;
+    return impl_->streamOpen;
 }
 
 std::unique_ptr<FlashControl> CreateFlashControl()

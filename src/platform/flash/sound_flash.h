@@ -11,8 +11,8 @@
 //   point; one later than that starts at once;
 // - any other load (a click) starts `startDelay` after the call.
 // A clip that is not decoded yet is decoded in the background and started as soon as it is ready,
-// unless a later load has replaced it. After `idleAfter` with nothing sounding the stream is corked,
-// so silence costs neither the program nor the server anything; the next load uncorks it.
+// unless a later load has replaced it. After `idleAfter` with nothing sounding the stream is closed,
+// so silence costs neither the program nor the server anything; the next load opens one again.
 // No server, a missing or damaged clip, anything but a regular file: silence, nothing reported.
 
 #include "platform/flash/flash_control.h"
@@ -31,10 +31,11 @@ public:
 
     struct Options {
         std::string preloadFolder;      // a "C:\..." folder whose clips are decoded at start
-        int bufferFrames = 128;         // frames the server asks for at a time
-        std::chrono::microseconds startDelay{4500};        // from a click's LoadMovie to its first frame
+        int bufferFrames = 320;         // frames the stream buffers ahead of the sink
+        int requestFrames = 64;         // frames the server asks for at a time
+        std::chrono::microseconds startDelay{8500};        // from a click's LoadMovie to its first frame
         std::chrono::microseconds playbackLatency{25000};  // from a step's due moment to its first frame
-        std::chrono::milliseconds idleAfter{2000};         // silence before the stream is corked
+        std::chrono::milliseconds idleAfter{2000};         // silence before the stream is closed
     };
 
     SoundFlash();
@@ -50,9 +51,9 @@ public:
     bool WaitUntilReady(std::chrono::milliseconds timeout) const;
     // "pulseaudio" while a server plays the stream, empty when there is no output.
     std::string DriverName() const;
-    // For benches: how often the server ran out of data, and whether the stream is corked now.
+    // For benches: how often the server ran out of data, and whether a stream is open now.
     std::uint64_t Underflows() const;
-    bool Corked() const;
+    bool StreamOpen() const;
 
     // When a clip loaded at `now` starts in the stream, for a load made by work due at `due`.
     static TimePoint StartOf(TimePoint now, std::optional<TimePoint> due, const Options& options);
