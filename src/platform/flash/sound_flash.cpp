@@ -293,6 +293,11 @@ struct SoundFlash::Impl {
         pa_stream_set_underflow_callback(stream, [](pa_stream*, void* self) {
             static_cast<Impl*>(self)->underflows.fetch_add(1, std::memory_order_relaxed);
         }, this);
+        pa_stream_set_latency_update_callback(stream, [](pa_stream* s, void* self) {
+            auto* me = static_cast<Impl*>(self);
+            const std::size_t writable = pa_stream_writable_size(s);
+            if (me->awaitingTiming && writable != static_cast<std::size_t>(-1) && writable > 0) me->Write(writable);
+        }, this);
         // The buffer holds what a busy machine may keep the server from asking for in time; the
         // server asks for a little at a time, keeps the sink's latency to match, and tells the
         // stream's timing, by which each clip starts at its own moment whatever the buffer.
@@ -316,6 +321,7 @@ struct SoundFlash::Impl {
         pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_set_write_callback(stream, nullptr, nullptr);
         pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+        pa_stream_set_latency_update_callback(stream, nullptr, nullptr);
         if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) pa_stream_disconnect(stream);
         pa_stream_unref(stream);
         stream = nullptr;
@@ -325,7 +331,8 @@ struct SoundFlash::Impl {
     // Opens the stream for a load (called with the loop locked), and watches it for silence.
     void OpenPlayback()
     {
-        freshStream = true;
+        awaitingTiming = true;
+        clockLocked = false;
         lastSoundNs = NowNs();
         if (!ConnectStream()) {
             std::lock_guard lock(commandMutex);
@@ -473,6 +480,14 @@ struct SoundFlash::Impl {
             realtimeAsked = true;
             RequestRealtime();
         }
+        if (awaitingTiming) {
+            // Until the server has told the stream's timing, nothing says when data would play;
+            // its first report (asked for as the stream opens) comes within a round trip.
+            pa_usec_t latency = 0;
+            int negative = 0;
+            if (pa_stream_get_latency(stream, &latency, &negative) != 0) return;
+            awaitingTiming = false;
+        }
         while (bytes >= sizeof(float)) {
             void* data = nullptr;
             std::size_t size = bytes;
@@ -499,14 +514,7 @@ struct SoundFlash::Impl {
         pa_usec_t latency = 0;
         int negative = 0;
         std::int64_t start = now;
-        if (freshStream) {
-            // A new stream's first data plays as soon as the server has it: the loads that opened
-            // it start there, and the server's timing takes over from the next buffer.
-            freshStream = false;
-            clockLocked = true;
-            lastLate = 0;
-            start = now + startDelayNs;
-        } else if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
+        if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
             start = now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000;
         } else {
             const std::int64_t expected = nextBufferNs;
@@ -608,7 +616,7 @@ struct SoundFlash::Impl {
     std::int64_t lastSoundNs = 0;  // when something last sounded or was started
     std::int64_t nextBufferNs = 0;
     bool clockLocked = false;
-    bool freshStream = false;  // the next buffer is a new stream's first
+    bool awaitingTiming = false;  // a new stream writes nothing before the server's first timing
     std::int64_t lastLate = 0;  // how late the previous callback came
 
     std::thread worker;  // last: starts after every member above exists
