@@ -1,8 +1,8 @@
 #pragma once
 // The real clip player: one output stream on the desktop's sound server (PulseAudio, or PipeWire's
-// pulse interface), through the server's own client library. The stream is opened in the
+// pulse interface), through the server's own client library. The connection is made in the
 // background at construction, and every clip of the preload folder is decoded there too, so
-// LoadMovie never touches the disk for them.
+// LoadMovie never touches the disk for them; the stream itself opens with the first load.
 //
 // LoadMovie only timestamps the request and hands it to the audio thread, which starts the clip at
 // that moment in the output stream, whatever buffer boundary comes next:
@@ -12,7 +12,9 @@
 // - any other load (a click) starts `startDelay` after the call.
 // A clip that is not decoded yet is decoded in the background and started as soon as it is ready,
 // unless a later load has replaced it. After `idleAfter` with nothing sounding the stream is closed,
-// so silence costs neither the program nor the server anything; the next load opens one again.
+// so silence costs neither the program nor the server anything (a corked stream would still hold
+// the server's output to its short buffer); the next load opens one again, and its first data
+// waits for the server's timing, so that its clip starts as exactly as any other.
 // No server, a missing or damaged clip, anything but a regular file: silence, nothing reported.
 
 #include "platform/flash/flash_control.h"
