@@ -225,12 +225,16 @@ TEST_F(SoundFlashOnServer, ClipNotDecodedYetSoundsWhenReady)
     EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), onset + Ms(520), 75, 500), kA2), 0.8);
 }
 
-// After a silence the player lets its stream go, and the next load still sounds.
+// The player holds a stream only while something sounds: a rest opens none, a silence lets it
+// go, and the next load still sounds.
 TEST_F(SoundFlashOnServer, SilenceClosesTheStreamAndTheNextLoadSounds)
 {
     auto flash = OpenPlayer(true, 200ms);
     flash->LoadMovie(0, kFolder + "rest.swf");
+    EXPECT_FALSE(flash->StreamOpen()) << "a rest opened a stream";
+    flash->LoadMovie(0, kFolder + "2ndStringE.swf");
     EXPECT_TRUE(flash->StreamOpen());
+    flash->LoadMovie(0, kFolder + "rest.swf");
     for (int i = 0; i < 500 && flash->StreamOpen(); ++i) std::this_thread::sleep_for(10ms);
     ASSERT_FALSE(flash->StreamOpen()) << "the stream stayed open through 5 s of silence";
     MonitorRecording recording;

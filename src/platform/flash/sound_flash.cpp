@@ -57,6 +57,7 @@ std::int64_t ToNs(SoundFlash::TimePoint t)
 // Empty for a missing or damaged file, which then plays as silence.
 struct Clip {
     std::vector<std::int16_t> samples;
+    bool silent = true;  // nothing but zeros (a rest), or nothing at all
 };
 
 // The whole file, if it is a regular file. Opened without blocking and checked once open, so that
@@ -100,6 +101,7 @@ std::unique_ptr<Clip> DecodeClip(const fs::path& file)
         if (SDL_ConvertAudio(&cvt) == 0) {
             clip->samples.resize(static_cast<std::size_t>(cvt.len_cvt) / sizeof(std::int16_t));
             std::memcpy(clip->samples.data(), work.data(), clip->samples.size() * sizeof(std::int16_t));
+            clip->silent = std::all_of(clip->samples.begin(), clip->samples.end(), [](std::int16_t v) { return v == 0; });
         }
     }
     SDL_FreeWAV(data);
@@ -447,12 +449,14 @@ struct SoundFlash::Impl {
         return stopping;
     }
 
-    // Queues a command, and opens the stream if silence had closed it.
+    // Queues a command, and opens the stream if silence had closed it. Silence (a rest, or a clip
+    // still being decoded) asked for while the stream is closed is what plays already.
     void Push(const Command& command)
     {
         bool open = false;
         {
             std::lock_guard lock(commandMutex);
+            if (!streamOpen && (!command.clip || command.clip->silent)) return;
             if (pending.size() == kMaxPending) pending.erase(pending.begin());
             pending.push_back(command);
             open = streamOpen;
