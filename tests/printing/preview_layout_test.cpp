@@ -6,6 +6,9 @@
 
 #include <QImage>
 #include <QLineEdit>
+#include <QRect>
+
+#include <algorithm>
 
 namespace strumwell::testing {
 namespace {
@@ -122,6 +125,9 @@ TEST_F(PreviewLayout, ClefBoxesOpenEveryRowWithTAB)
         const PictureBox& clef = p.ClefBox(c.row);
         EXPECT_EQ(clef.Name(), c.clefBox) << Where(c);
         ExpectGeometry(clef, {c.clefLeft, c.tabTop, 495, c.tabHeight}, Where(c));
+        // The main window's tab clef, shared as the cells' symbols are.
+        EXPECT_EQ(clef.GetPicture(), w().sheet.imgRest[0].GetPicture()) << Where(c);
+        EXPECT_EQ(clef.GetPicture().Handle(), w().sheet.imgRest[0].GetPicture().Handle());
         ASSERT_FALSE(clef.GetPicture().IsEmpty()) << Where(c);
         EXPECT_EQ(clef.GetPicture().Image()->size(), QSize(34, 105));
         const std::array<const char*, 3> letters{"T", "A", "B"};
@@ -197,7 +203,8 @@ TEST_F(PreviewLayout, TextsAndButtonAsDesigned)
 }
 
 // Every staff line runs black from cell 1 to the end barline, through the cells' overlaps and the
-// three barlines between the bars; the letters of each clef box show inside it.
+// three barlines between the bars; the letters of each clef box show inside it, once: beside the
+// labels the clef box shows nothing but the staff lines and the bar that starts them.
 TEST_F(PreviewLayout, StaffRunsUnbrokenThroughEveryRow)
 {
     constexpr std::array<int, 6> kLineRows{17, 31, 43, 56, 69, 83};
@@ -219,6 +226,21 @@ TEST_F(PreviewLayout, StaffRunsUnbrokenThroughEveryRow)
                     ink += qGray(client.pixel(x, y)) < 100;
             EXPECT_GT(ink, 10) << Where(c) << ", letter " << j;
         }
+        const QRect clef(c.clefLeft / 15, top, 33, c.tabHeight / 15);
+        for (int y = clef.top(); y <= clef.bottom(); ++y)
+            for (int x = clef.left(); x <= clef.right(); ++x) {
+                const QPoint inBox(x - clef.left(), y - top);
+                bool underLabel = false;
+                for (int j = 0; j < 3; ++j)
+                    underLabel |= p.Label1[3 * (c.row - 1) + j].Widget()->geometry().contains(inBox);
+                const bool line = std::find(kLineRows.begin(), kLineRows.end(), inBox.y()) != kLineRows.end();
+                const bool startBar = inBox.x() >= 3 && inBox.x() <= 4;
+                const bool button = p.Command1.Widget()->geometry().contains(x, y);  // 3 pages: over row 1
+                if (!underLabel && !line && !startBar && !button) {
+                    EXPECT_GE(qGray(client.pixel(x, y)), 100) << Where(c) << ": ink beside the letters at "
+                                                              << inBox.x() << "," << inBox.y();
+                }
+            }
     }
 }
 
