@@ -163,9 +163,17 @@ void DefaultPrinter::PaintPicture(const forms::Picture& picture, float x, float 
 
 PrintOutcome DefaultPrinter::EndDoc()
 {
+    // The next document starts on a clean page, also when this one fails with an error.
+    struct NextDocument {
+        State& state;
+        ~NextDocument()
+        {
+            state.paints.clear();
+            state.target.reset();
+        }
+    } next{*state_};
     PrintOutcome outcome;
     if (state_->paints.empty()) {
-        state_->target.reset();
         outcome.kind = PrintOutcome::Kind::NothingPrinted;
         outcome.message = "Nothing was printed: the page is empty.";
         return outcome;
@@ -217,8 +225,6 @@ PrintOutcome DefaultPrinter::EndDoc()
             outcome.message = "The printer \"" + target.printer + "\" did not take the page: " + failure + ".";
         }
     }
-    state_->paints.clear();
-    state_->target.reset();
     return outcome;
 }
 
