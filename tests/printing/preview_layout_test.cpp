@@ -4,6 +4,7 @@
 
 #include "preview_fixture.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QRect>
@@ -200,6 +201,53 @@ TEST_F(PreviewLayout, TextsAndButtonAsDesigned)
     // The named lyrics labels are the rows' labels.
     EXPECT_EQ(&w().Previews().OnePage().lblLyrics, &Preview(1).LyricsLabel(1));
     EXPECT_EQ(&w().Previews().ThreePages().lblLyricsPage3, &Preview(3).LyricsLabel(3));
+}
+
+// A title, author or lyrics line too long for its box is cut off at the box's right edge: on one
+// line, from its first letter, at the design size (never wrapped onto lines the box cannot show,
+// never shrunk to fit).
+TEST_F(PreviewLayout, LongTextsAreCutOffAtTheirBoxesEdgeAtTheirDesignSize)
+{
+    std::string longText;
+    for (int i = 1; i <= 40; ++i) longText += "Verse" + std::to_string(i) + " goes on ";
+    for (int pages = 1; pages <= 3; ++pages) {
+        PrintPreviewWindow& p = Preview(pages);
+        p.lblNewTitle.SetCaption(longText);
+        p.txtNewAuthor.SetText(longText);
+        for (int row = 1; row <= pages; ++row) p.LyricsLabel(row).SetCaption(longText);
+        p.Show();
+        std::vector<const Label*> labels{&p.lblNewTitle};
+        for (int row = 1; row <= pages; ++row) labels.push_back(&p.LyricsLabel(row));
+        for (const Label* label : labels) {
+            const std::string where = std::to_string(pages) + "-page window, " + label->Name();
+            const forms::CaptionLayout layout = forms::CaptionOf(label->Widget());
+            EXPECT_EQ(layout.caption, longText) << where;
+            EXPECT_TRUE(layout.flags & Qt::TextSingleLine) << where;
+            EXPECT_FALSE(layout.flags & Qt::TextWordWrap) << where;
+            EXPECT_TRUE(layout.flags & Qt::AlignLeft) << where;
+            ASSERT_TRUE(layout.font) << where;
+            EXPECT_EQ(layout.font->pixelSize(), forms::DesignFont(label->GetFont()).pixelSize()) << where;
+            // Drawn from the left edge to the right edge: the text runs on past it.
+            const QImage shown = label->Widget()->grab().toImage();
+            auto inkInColumns = [&](int from, int to) {
+                for (int x = from; x < to; ++x)
+                    for (int y = 0; y < shown.height(); ++y)
+                        if (qGray(shown.pixel(x, y)) < 160) return true;
+                return false;
+            };
+            EXPECT_TRUE(inkInColumns(0, 4)) << where;
+            EXPECT_TRUE(inkInColumns(shown.width() - 12, shown.width())) << where;
+        }
+        // The author's box reads the same way: its first letters, at the design size, cut off.
+        const auto* edit = p.txtNewAuthor.Widget()->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        const std::string where = std::to_string(pages) + "-page window, txtNewAuthor";
+        EXPECT_EQ(edit->text().toStdString(), longText) << where;
+        EXPECT_EQ(edit->cursorPosition(), 0) << where;
+        EXPECT_TRUE(edit->alignment() & Qt::AlignLeft) << where;
+        EXPECT_EQ(edit->font().pixelSize(), forms::DesignFont(p.txtNewAuthor.GetFont()).pixelSize()) << where;
+        EXPECT_GT(QFontMetrics(edit->font()).horizontalAdvance(edit->text()), edit->width()) << where;
+    }
 }
 
 // Every staff line runs black from cell 1 to the end barline, through the cells' overlaps and the
