@@ -153,6 +153,9 @@ std::vector<std::string> ExpectedCapture(const std::string& getDc, bool palette,
     if (palette) calls.push_back("SelectPalette(101, 2, 0) = 103");
     calls.push_back("DeleteDC(101) = 1");
     calls.push_back("ReleaseDC(7, 100) = 1");
+    // The picture description: its size, the bitmap type, the bitmap, the palette (0: none), 0.
+    calls.push_back(std::string("OleCreatePictureIndirect({20, 1, 102, ") + (palette ? "103" : "0") +
+                    ", 0}, IDispatch, 1) = 0");
     return calls;
 }
 
@@ -240,6 +243,9 @@ TEST(BitmapToPicture, OwnsItsHandlesForAsLongAsACopyLives)
     forms::Picture copy;
     {
         const forms::Picture picture = PM::BitmapToPicture(gdi, bitmap, 555);
+        EXPECT_EQ(gdi.calls, std::vector<std::string>{"OleCreatePictureIndirect({20, 1, " + std::to_string(bitmap) +
+                                                      ", 555, 0}, IDispatch, 1) = 0"});
+        gdi.calls.clear();
         copy = picture;
     }
     EXPECT_TRUE(gdi.calls.empty());  // a copy still holds it
