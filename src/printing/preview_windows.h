@@ -23,7 +23,7 @@ using forms::TextBox;
 // The main window's symbols that a preview's design shows, shared with it.
 struct PreviewArtwork {
     forms::Picture blankCell;     // every tab cell at design: the empty staff
-    forms::Picture tabClef;       // the clef boxes: the staff start, the letters being labels
+    forms::Picture tabClef;       // the clef boxes: the sheet's clef, its letters under labels
     forms::Picture barSeparator;  // bars 1 to 3 of every row
     forms::Picture repeatSign;    // the end of the last row
     forms::Picture continueSign;  // the end of every other row

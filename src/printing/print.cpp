@@ -3,7 +3,6 @@
 // does) and copies the texts as they stand; the page is printed only from the window's button.
 
 #include "printing/preview_windows.h"
-#include "resources/symbol_art.h"
 #include "sheet/strumwellfrm.h"
 
 #include <string>
@@ -53,11 +52,10 @@ void FillFromStores(Strumwellfrm& w, PrintPreviewWindow& preview, int pages)
 PrintPreviews& Strumwellfrm::Previews()
 {
     if (!previews_) {
-        // The sheet's clef has its letters drawn in; a preview sets them as text over the staff
-        // start, so its clef boxes show the staff start alone.
-        PreviewArtwork artwork{symbols.pctBlank.GetPicture(), Picture(art::TabClefStaff()),
-                           sheet.imgBarline[0].GetPicture(), symbols.pctBarlineRepeat.GetPicture(),
-                           symbols.pctBarlineContinue.GetPicture()};
+        PreviewArtwork artwork{symbols.pctBlank.GetPicture(), sheet.imgRest[0].GetPicture(),
+                               sheet.imgBarline[0].GetPicture(),
+                               symbols.pctBarlineRepeat.GetPicture(),
+                               symbols.pctBarlineContinue.GetPicture()};
         previews_ = std::make_unique<PrintPreviews>(std::move(artwork), services);
     }
     return *previews_;

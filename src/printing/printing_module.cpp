@@ -59,7 +59,9 @@ forms::Picture BitmapToPicture(Gdi& gdi, HBITMAP bitmap, HPALETTE palette)
     desc.hbitmap = bitmap;
     desc.hpal = palette;
     desc.reserved = 0;
-    return gdi.OleCreatePictureIndirect(desc, true);
+    forms::Picture picture;
+    gdi.OleCreatePictureIndirect(desc, InterfaceId::IDispatch, true, picture);  // owns both handles
+    return picture;
 }
 
 void PrintPictureFitted(Printer& printer, const forms::Picture& picture)

@@ -288,26 +288,29 @@ constexpr int kBeamTop = 3;
 constexpr int kBeamBottom = 5;
 
 // ---------------------------------------------------------------------------------------------
-// Tab clef: bold T, A and B, 11 x 15.
+// Tab clef: bold T, A and B, 11 x 13.
 
 constexpr std::string_view kClefT[] = {
     "###########", "###########", "....###....", "....###....", "....###....",
     "....###....", "....###....", "....###....", "....###....", "....###....",
-    "....###....", "....###....", "....###....", "....###....", "...#####...",
+    "....###....", "....###....", "...#####...",
 };
 constexpr std::string_view kClefA[] = {
-    "....###....", "....###....", "...#####...", "...##.##...", "..###.###..",
-    "..##...##..", "..##...##..", ".###...###.", ".#########.", ".#########.",
-    ".##.....##.", "###.....###", "##.......##", "##.......##", "###.....###",
+    "....###....", "...#####...", "...##.##...", "..###.###..", "..##...##..",
+    ".###...###.", ".#########.", ".#########.", ".##.....##.", "###.....###",
+    "##.......##", "##.......##", "###.....###",
 };
 constexpr std::string_view kClefB[] = {
     "#########..", "##########.", ".###....###", ".###.....##", ".###....###",
     ".#########.", ".########..", ".#########.", ".###....###", ".###.....##",
-    ".###.....##", ".###.....##", ".###....###", "##########.", "#########..",
+    ".###....###", "##########.", "#########..",
 };
 constexpr int kClefWidth = 34;
-constexpr int kClefLetterLeft = 13;
-constexpr std::array<int, 3> kClefLetterTops{23, 43, 63};
+// Each letter with the pixel cleared around it lies within the 13 x 17 box at (8, 24 + 16i): the
+// box of the white letter label that a print preview lays over the same picture, so there the
+// labels hide the drawn letters whole.
+constexpr int kClefLetterLeft = 9;
+constexpr std::array<int, 3> kClefLetterTops{26, 42, 58};
 constexpr int kClefStartBar = 3;  // the double-width bar where the staff begins
 
 // ---------------------------------------------------------------------------------------------
@@ -441,20 +444,10 @@ QImage BarlinePlain()
     return ToMono(canvas);
 }
 
-namespace {
-Canvas ClefStaff()
+QImage TabClef()
 {
     Canvas canvas = Staff(kClefWidth, kClefStartBar);
     canvas.Fill(kClefStartBar, kTopLine, kClefStartBar + 1, kBottomLine, kInk);
-    return canvas;
-}
-}  // namespace
-
-QImage TabClefStaff() { return ToMono(ClefStaff()); }
-
-QImage TabClef()
-{
-    Canvas canvas = ClefStaff();
     const std::array<Glyph, 3> letters{kClefT, kClefA, kClefB};
     for (std::size_t i = 0; i < letters.size(); ++i) {
         const int top = kClefLetterTops[i];

@@ -45,9 +45,8 @@ QImage BarlineContinue();
 QImage BarlinePlain();
 
 // The staff start: 34 x 105, Format_Mono, the letters T A B stacked, staff lines to the right edge.
+// The letters lie within x 8..20, y 24..72, under the letter labels of the print previews.
 QImage TabClef();
-// The same staff start without the letters, for a window that sets T A B as text over it.
-QImage TabClefStaff();
 
 // The note-length box background: 235 x 76, Format_Indexed8, a pale panel with thin borders.
 QImage NoteLengthBackground();

@@ -7,6 +7,10 @@
 #include <QCoreApplication>
 #include <QImage>
 
+#include <new>
+#include <stdexcept>
+#include <utility>
+
 namespace strumwell::testing {
 namespace {
 
@@ -122,6 +126,81 @@ TEST_F(PreviewButton, SaysWhatBecameOfAJobThatDidNotReachThePrinter)
         EXPECT_TRUE(preview.Command1.Visible());
         EXPECT_EQ(Loaded(2), &preview);
         EXPECT_TRUE(preview.Window()->isVisible());
+    }
+}
+
+// A capture layer that runs out of memory making its first bitmap, and later makes empty ones.
+class ExhaustedGdi final : public platform::Gdi {
+public:
+    bool exhausted = true;
+    platform::HDC GetDC(platform::HWND) override { return 1; }
+    platform::HDC GetWindowDC(platform::HWND) override { return 1; }
+    int ReleaseDC(platform::HWND, platform::HDC) override { return 1; }
+    platform::HDC CreateCompatibleDC(platform::HDC) override { return 2; }
+    platform::HBITMAP CreateCompatibleBitmap(platform::HDC, int, int) override
+    {
+        if (std::exchange(exhausted, false)) throw std::bad_alloc();
+        return 3;
+    }
+    platform::HGDIOBJ SelectObject(platform::HDC, platform::HGDIOBJ) override { return 0; }
+    int GetDeviceCaps(platform::HDC, int) override { return 0; }
+    unsigned GetSystemPaletteEntries(platform::HDC, unsigned, unsigned, platform::PALETTEENTRY*) override
+    {
+        return 0;
+    }
+    platform::HPALETTE CreatePalette(const platform::LOGPALETTE&) override { return 0; }
+    platform::HPALETTE SelectPalette(platform::HDC, platform::HPALETTE, bool) override { return 0; }
+    unsigned RealizePalette(platform::HDC) override { return 0; }
+    bool BitBlt(platform::HDC, int, int, int, int, platform::HDC, int, int, std::uint32_t) override
+    {
+        return false;
+    }
+    bool DeleteDC(platform::HDC) override { return true; }
+    bool DeleteObject(platform::HGDIOBJ) override { return true; }
+
+protected:
+    QImage BitmapImage(platform::HBITMAP) const override { return {}; }
+};
+
+// An error in the capture, the painting or the sending does not leave the window without its
+// button: the button comes back, the window can print again, and the user is told in plain words.
+TEST_F(PreviewButton, AnErrorWhilePrintingBringsTheButtonBackAndIsExplained)
+{
+    struct Case {
+        const char* where;  // "capture", "PaintPicture" or "EndDoc"
+        std::function<void()> fail;
+        std::string said;
+    };
+    const std::vector<Case> cases{
+        {"capture", [] { throw std::bad_alloc(); },
+         "The page could not be printed: there was not enough memory to copy the window for the printer."},
+        {"PaintPicture", [] { throw std::bad_alloc(); },
+         "The page could not be printed: there was not enough memory to copy the window for the printer."},
+        {"EndDoc", [] { throw std::invalid_argument("unknown scale unit"); },
+         "The page could not be printed because something went wrong while preparing it (unknown scale "
+         "unit)."},
+    };
+    ExhaustedGdi exhausted;
+    for (const Case& c : cases) {
+        captureLayer = std::string(c.where) == "capture" ? static_cast<platform::Gdi*>(&exhausted) : &gdi;
+        PrintPreviewWindow& preview = PrintedPreview(3);
+        messages.texts.clear();
+        printer.observe = [&](const std::string& call) {
+            if (call == c.where) c.fail();
+        };
+        ClickAt(preview.Command1);
+        EXPECT_EQ(messages.texts, std::vector<std::string>{c.said}) << c.where;
+        EXPECT_TRUE(preview.Command1.Visible()) << c.where;
+        EXPECT_FALSE(preview.Printing()) << c.where;
+        EXPECT_TRUE(preview.Window()->isVisible()) << c.where;
+
+        // Once the fault is gone, the next press prints as usual.
+        printer.observe = nullptr;
+        messages.texts.clear();
+        const int documents = printer.documents;
+        ClickAt(preview.Command1);
+        EXPECT_EQ(printer.documents, documents + 1) << c.where;
+        EXPECT_TRUE(messages.texts.empty()) << c.where;
     }
 }
 

@@ -55,7 +55,7 @@ class PreviewTest : public PagesTest {
 protected:
     void ConfigureServices(platform::Services& s) override
     {
-        s.gdi = printingServices ? &gdi : nullptr;
+        s.gdi = printingServices ? captureLayer : nullptr;
         s.printer = printingServices ? &printer : nullptr;
         s.messageBox = &messages;
     }
@@ -111,6 +111,7 @@ protected:
 
     bool printingServices = true;  // read by the next Start()
     platform::ScreenGdi gdi;
+    platform::Gdi* captureLayer = &gdi;  // read by the next Start()
     ObservingPrinter printer;
     platform::RecordingMessageBox messages;
 };

@@ -4,8 +4,12 @@
 
 #include "preview_fixture.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
+#include <QRect>
+
+#include <algorithm>
 
 namespace strumwell::testing {
 namespace {
@@ -122,6 +126,9 @@ TEST_F(PreviewLayout, ClefBoxesOpenEveryRowWithTAB)
         const PictureBox& clef = p.ClefBox(c.row);
         EXPECT_EQ(clef.Name(), c.clefBox) << Where(c);
         ExpectGeometry(clef, {c.clefLeft, c.tabTop, 495, c.tabHeight}, Where(c));
+        // The main window's tab clef, shared as the cells' symbols are.
+        EXPECT_EQ(clef.GetPicture(), w().sheet.imgRest[0].GetPicture()) << Where(c);
+        EXPECT_EQ(clef.GetPicture().Handle(), w().sheet.imgRest[0].GetPicture().Handle());
         ASSERT_FALSE(clef.GetPicture().IsEmpty()) << Where(c);
         EXPECT_EQ(clef.GetPicture().Image()->size(), QSize(34, 105));
         const std::array<const char*, 3> letters{"T", "A", "B"};
@@ -196,8 +203,56 @@ TEST_F(PreviewLayout, TextsAndButtonAsDesigned)
     EXPECT_EQ(&w().Previews().ThreePages().lblLyricsPage3, &Preview(3).LyricsLabel(3));
 }
 
+// A title, author or lyrics line too long for its box is cut off at the box's right edge: on one
+// line, from its first letter, at the design size (never wrapped onto lines the box cannot show,
+// never shrunk to fit).
+TEST_F(PreviewLayout, LongTextsAreCutOffAtTheirBoxesEdgeAtTheirDesignSize)
+{
+    std::string longText;
+    for (int i = 1; i <= 40; ++i) longText += "Verse" + std::to_string(i) + " goes on ";
+    for (int pages = 1; pages <= 3; ++pages) {
+        PrintPreviewWindow& p = Preview(pages);
+        p.lblNewTitle.SetCaption(longText);
+        p.txtNewAuthor.SetText(longText);
+        for (int row = 1; row <= pages; ++row) p.LyricsLabel(row).SetCaption(longText);
+        p.Show();
+        std::vector<const Label*> labels{&p.lblNewTitle};
+        for (int row = 1; row <= pages; ++row) labels.push_back(&p.LyricsLabel(row));
+        for (const Label* label : labels) {
+            const std::string where = std::to_string(pages) + "-page window, " + label->Name();
+            const forms::CaptionLayout layout = forms::CaptionOf(label->Widget());
+            EXPECT_EQ(layout.caption, longText) << where;
+            EXPECT_TRUE(layout.flags & Qt::TextSingleLine) << where;
+            EXPECT_FALSE(layout.flags & Qt::TextWordWrap) << where;
+            EXPECT_TRUE(layout.flags & Qt::AlignLeft) << where;
+            ASSERT_TRUE(layout.font) << where;
+            EXPECT_EQ(layout.font->pixelSize(), forms::DesignFont(label->GetFont()).pixelSize()) << where;
+            // Drawn from the left edge to the right edge: the text runs on past it.
+            const QImage shown = label->Widget()->grab().toImage();
+            auto inkInColumns = [&](int from, int to) {
+                for (int x = from; x < to; ++x)
+                    for (int y = 0; y < shown.height(); ++y)
+                        if (qGray(shown.pixel(x, y)) < 160) return true;
+                return false;
+            };
+            EXPECT_TRUE(inkInColumns(0, 4)) << where;
+            EXPECT_TRUE(inkInColumns(shown.width() - 12, shown.width())) << where;
+        }
+        // The author's box reads the same way: its first letters, at the design size, cut off.
+        const auto* edit = p.txtNewAuthor.Widget()->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        const std::string where = std::to_string(pages) + "-page window, txtNewAuthor";
+        EXPECT_EQ(edit->text().toStdString(), longText) << where;
+        EXPECT_EQ(edit->cursorPosition(), 0) << where;
+        EXPECT_TRUE(edit->alignment() & Qt::AlignLeft) << where;
+        EXPECT_EQ(edit->font().pixelSize(), forms::DesignFont(p.txtNewAuthor.GetFont()).pixelSize()) << where;
+        EXPECT_GT(QFontMetrics(edit->font()).horizontalAdvance(edit->text()), edit->width()) << where;
+    }
+}
+
 // Every staff line runs black from cell 1 to the end barline, through the cells' overlaps and the
-// three barlines between the bars; the letters of each clef box show inside it.
+// three barlines between the bars; the letters of each clef box show inside it, once: beside the
+// labels the clef box shows nothing but the staff lines and the bar that starts them.
 TEST_F(PreviewLayout, StaffRunsUnbrokenThroughEveryRow)
 {
     constexpr std::array<int, 6> kLineRows{17, 31, 43, 56, 69, 83};
@@ -219,6 +274,21 @@ TEST_F(PreviewLayout, StaffRunsUnbrokenThroughEveryRow)
                     ink += qGray(client.pixel(x, y)) < 100;
             EXPECT_GT(ink, 10) << Where(c) << ", letter " << j;
         }
+        const QRect clef(c.clefLeft / 15, top, 33, c.tabHeight / 15);
+        for (int y = clef.top(); y <= clef.bottom(); ++y)
+            for (int x = clef.left(); x <= clef.right(); ++x) {
+                const QPoint inBox(x - clef.left(), y - top);
+                bool underLabel = false;
+                for (int j = 0; j < 3; ++j)
+                    underLabel |= p.Label1[3 * (c.row - 1) + j].Widget()->geometry().contains(inBox);
+                const bool line = std::find(kLineRows.begin(), kLineRows.end(), inBox.y()) != kLineRows.end();
+                const bool startBar = inBox.x() >= 3 && inBox.x() <= 4;
+                const bool button = p.Command1.Widget()->geometry().contains(x, y);  // 3 pages: over row 1
+                if (!underLabel && !line && !startBar && !button) {
+                    EXPECT_GE(qGray(client.pixel(x, y)), 100) << Where(c) << ": ink beside the letters at "
+                                                              << inBox.x() << "," << inBox.y();
+                }
+            }
     }
 }
 

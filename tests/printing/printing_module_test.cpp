@@ -4,7 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QSize>
+#include <QString>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +159,9 @@ std::vector<std::string> ExpectedCapture(const std::string& getDc, bool palette,
     if (palette) calls.push_back("SelectPalette(101, 2, 0) = 103");
     calls.push_back("DeleteDC(101) = 1");
     calls.push_back("ReleaseDC(7, 100) = 1");
+    // The picture description: its size, the bitmap type, the bitmap, the palette (0: none), 0.
+    calls.push_back(std::string("OleCreatePictureIndirect({20, 1, 102, ") + (palette ? "103" : "0") +
+                    ", 0}, IDispatch, 1) = 0");
     return calls;
 }
 
@@ -240,6 +249,9 @@ TEST(BitmapToPicture, OwnsItsHandlesForAsLongAsACopyLives)
     forms::Picture copy;
     {
         const forms::Picture picture = PM::BitmapToPicture(gdi, bitmap, 555);
+        EXPECT_EQ(gdi.calls, std::vector<std::string>{"OleCreatePictureIndirect({20, 1, " + std::to_string(bitmap) +
+                                                      ", 555, 0}, IDispatch, 1) = 0"});
+        gdi.calls.clear();
         copy = picture;
     }
     EXPECT_TRUE(gdi.calls.empty());  // a copy still holds it
@@ -295,12 +307,41 @@ TEST(FormScale, ClientAreaInTwipsAndScreenPixels)
     EXPECT_FLOAT_EQ(form.ScaleX(1440, forms::vbTwips, forms::vbHimetric), 2540.0f);
 }
 
-TEST(DefaultPrinterDocument, WithNothingPaintedSendsNothingAndSaysSo)
+// A picture without size and a paper without printable area both leave the page blank; the user
+// is told which of the two it was.
+TEST(DefaultPrinterDocument, WithNothingPaintedSendsNothingAndSaysWhy)
 {
-    platform::DefaultPrinter printer("/nonexistent-folder");
-    const platform::PrintOutcome outcome = printer.EndDoc();
-    EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::NothingPrinted);
-    EXPECT_EQ(outcome.message, "Nothing was printed: the page is empty.");
+    // A strip of paper 595 points wide whose 40 points of height are all margin.
+    const QPageLayout noHeight(QPageSize(QSize(595, 40), QString(), QPageSize::ExactMatch),
+                               QPageLayout::Portrait, QMarginsF(20, 20, 20, 20), QPageLayout::Point);
+    QImage pixels(40, 30, QImage::Format_RGB32);
+    pixels.fill(Qt::black);
+    const struct {
+        const char* name;
+        std::optional<QPageLayout> paper;
+        forms::Picture picture;
+        const char* said;
+    } cases[] = {
+        {"empty picture", std::nullopt, forms::Picture(), "Nothing was printed: the picture of the window was empty."},
+        {"picture of no height", std::nullopt, forms::Picture(QImage(40, 0, QImage::Format_RGB32)),
+         "Nothing was printed: the picture of the window was empty."},
+        {"paper without printable height", noHeight, forms::Picture(pixels),
+         "Nothing was printed: the printer reports no printable area on its paper."},
+        {"paper of no size", QPageLayout(), forms::Picture(pixels),
+         "Nothing was printed: the printer reports no printable area on its paper."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::DefaultPrinter printer("/nonexistent-folder", c.paper);
+        if (c.paper && c.paper->isValid()) {
+            EXPECT_GT(printer.ScaleWidth(), 0.0f);
+            EXPECT_EQ(printer.ScaleHeight(), 0.0f);
+        }
+        PM::PrintPictureFitted(printer, c.picture);
+        const platform::PrintOutcome outcome = printer.EndDoc();
+        EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::NothingPrinted);
+        EXPECT_EQ(outcome.message, c.said);
+    }
 }
 
 }  // namespace

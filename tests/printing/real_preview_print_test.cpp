@@ -142,11 +142,12 @@ TEST_F(RealPreviewOnPaper, PageShowsTheWindowAcrossThePrintableWidthWithoutTheBu
     EXPECT_NEAR(pageInk.right() + 1, bottomRight.x(), 2.5);
     EXPECT_NEAR(pageInk.bottom() + 1, bottomRight.y(), 2.5);
 
-    // Where the print button stands on screen (left of the title, above the first row) the paper
-    // is white.
-    const QPointF from = OnPage(QPointF(8, 8), dpi), to = OnPage(QPointF(38, 86), dpi);
-    for (int y = static_cast<int>(from.y()); y <= static_cast<int>(to.y()); ++y)
-        for (int x = static_cast<int>(from.x()); x <= static_cast<int>(to.x()); ++x)
+    // Where the print button stands on screen (120, 120, 855 x 1215 twips: window pixels 8 to 65
+    // across and 8 to 89 down, left of the title and above the first row) the paper is white, all
+    // of it.
+    const QPointF from = OnPage(QPointF(8, 8), dpi), to = OnPage(QPointF(8 + 57, 8 + 81), dpi);
+    for (int y = static_cast<int>(from.y()); y < static_cast<int>(std::ceil(to.y())); ++y)
+        for (int x = static_cast<int>(from.x()); x < static_cast<int>(std::ceil(to.x())); ++x)
             ASSERT_GE(qGray(page.pixel(x, y)), 250) << "ink at " << x << "," << y;
 }
 

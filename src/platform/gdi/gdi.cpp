@@ -25,9 +25,10 @@ struct OwnedBitmap {
 };
 }  // namespace
 
-forms::Picture Gdi::OleCreatePictureIndirect(const PICTDESC& desc, bool own)
+int Gdi::OleCreatePictureIndirect(const PICTDESC& desc, InterfaceId, bool own, forms::Picture& picture)
 {
-    if (desc.picType != PICTYPE_BITMAP) return {};
+    picture = forms::Picture();
+    if (desc.cbSizeofstruct != 20 || desc.picType != PICTYPE_BITMAP) return 1;
     auto owner = std::make_shared<OwnedBitmap>();
     owner->image = BitmapImage(desc.hbitmap);
     owner->gdi = self_;
@@ -35,7 +36,8 @@ forms::Picture Gdi::OleCreatePictureIndirect(const PICTDESC& desc, bool own)
     owner->palette = desc.hpal;
     owner->own = own;
     const QImage* image = &owner->image;
-    return forms::Picture(std::shared_ptr<const QImage>(std::move(owner), image));
+    picture = forms::Picture(std::shared_ptr<const QImage>(std::move(owner), image));
+    return 0;
 }
 
 }  // namespace platform

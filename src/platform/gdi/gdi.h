@@ -48,6 +48,9 @@ struct PICTDESC {
     std::uint32_t reserved = 0;
 };
 
+// The interfaces a new object can be asked for.
+enum class InterfaceId { IDispatch };
+
 class Gdi {
 public:
     Gdi();
@@ -73,10 +76,13 @@ public:
     virtual bool DeleteDC(HDC hdc) = 0;
     virtual bool DeleteObject(HGDIOBJ object) = 0;
 
-    // A picture of the bitmap. With `own`, the picture owns the bitmap and the palette and deletes
-    // both when its last copy goes (if this layer still exists then). The picture's Width and
-    // Height are the bitmap's size on screen in hundredths of a millimetre.
-    forms::Picture OleCreatePictureIndirect(const PICTDESC& desc, bool own);
+    // A new picture object of the bitmap that `desc` describes, as the interface `riid`, put into
+    // `picture`; 0 when it was made, else nonzero with `picture` left empty. With `own`, the
+    // picture owns the bitmap and the palette and deletes both when its last copy goes (if this
+    // layer still exists then). The picture's Width and Height are the bitmap's size on screen in
+    // hundredths of a millimetre.
+    virtual int OleCreatePictureIndirect(const PICTDESC& desc, InterfaceId riid, bool own,
+                                         forms::Picture& picture);
 
 protected:
     // The pixels of a bitmap, for the picture; an unknown handle gives a null image.

@@ -122,4 +122,16 @@ QImage RecordingGdi::BitmapImage(HBITMAP bitmap) const
     return found == bitmaps_.end() ? QImage() : found->second;
 }
 
+int RecordingGdi::OleCreatePictureIndirect(const PICTDESC& desc, InterfaceId riid, bool own,
+                                           forms::Picture& picture)
+{
+    std::ostringstream description;
+    description << '{' << desc.cbSizeofstruct << ", " << desc.picType << ", " << desc.hbitmap << ", "
+                << desc.hpal << ", " << desc.reserved << '}';
+    const int result = Gdi::OleCreatePictureIndirect(desc, riid, own, picture);
+    const char* asked = riid == InterfaceId::IDispatch ? "IDispatch" : "?";
+    return static_cast<int>(Record(Call("OleCreatePictureIndirect", description.str(), asked, own ? 1 : 0),
+                                   static_cast<std::uintptr_t>(result)));
+}
+
 }  // namespace platform

@@ -39,6 +39,9 @@ public:
                 std::uint32_t rop) override;
     bool DeleteDC(HDC hdc) override;
     bool DeleteObject(HGDIOBJ object) override;
+    // Recorded as "OleCreatePictureIndirect({size, type, bitmap, palette, fifth}, IDispatch, own)".
+    int OleCreatePictureIndirect(const PICTDESC& desc, InterfaceId riid, bool own,
+                                 forms::Picture& picture) override;
 
     // The system palette the double reports: entry i is (i, 255 - i, i / 2), flags 0.
     static PALETTEENTRY SystemEntry(unsigned i);

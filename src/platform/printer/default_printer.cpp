@@ -84,7 +84,8 @@ QString FreePath(const QDir& folder, const QString& stem)
 
 struct DefaultPrinter::State {
     std::string documentsFolder;
-    std::optional<Target> target;  // looked up for the document being made
+    std::optional<QPageLayout> paper;  // instead of the default printer's
+    std::optional<Target> target;      // looked up for the document being made
     struct Paint {
         forms::Picture picture;
         float x, y, width, height;  // twips from the printable area's corner
@@ -93,7 +94,10 @@ struct DefaultPrinter::State {
 
     const Target& Current()
     {
-        if (!target) target = LookUpTarget();
+        if (!target) {
+            target = LookUpTarget();
+            if (paper) target->layout = *paper;
+        }
         return *target;
     }
 
@@ -125,9 +129,11 @@ struct DefaultPrinter::State {
     }
 };
 
-DefaultPrinter::DefaultPrinter(std::string documentsFolder) : state_(std::make_unique<State>())
+DefaultPrinter::DefaultPrinter(std::string documentsFolder, std::optional<QPageLayout> paper)
+    : state_(std::make_unique<State>())
 {
     state_->documentsFolder = std::move(documentsFolder);
+    state_->paper = std::move(paper);
 }
 
 DefaultPrinter::~DefaultPrinter() = default;
@@ -163,11 +169,23 @@ void DefaultPrinter::PaintPicture(const forms::Picture& picture, float x, float 
 
 PrintOutcome DefaultPrinter::EndDoc()
 {
+    // The next document starts on a clean page, also when this one fails with an error.
+    struct NextDocument {
+        State& state;
+        ~NextDocument()
+        {
+            state.paints.clear();
+            state.target.reset();
+        }
+    } next{*state_};
     PrintOutcome outcome;
     if (state_->paints.empty()) {
-        state_->target.reset();
+        // Nothing is painted when the paper has no room to print on, or the picture no size.
+        const QRectF printable = state_->Current().layout.paintRect(QPageLayout::Point);
         outcome.kind = PrintOutcome::Kind::NothingPrinted;
-        outcome.message = "Nothing was printed: the page is empty.";
+        outcome.message = printable.width() > 0 && printable.height() > 0
+                              ? "Nothing was printed: the picture of the window was empty."
+                              : "Nothing was printed: the printer reports no printable area on its paper.";
         return outcome;
     }
     const Target target = state_->Current();
@@ -217,8 +235,6 @@ PrintOutcome DefaultPrinter::EndDoc()
             outcome.message = "The printer \"" + target.printer + "\" did not take the page: " + failure + ".";
         }
     }
-    state_->paints.clear();
-    state_->target.reset();
     return outcome;
 }
 

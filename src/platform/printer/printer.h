@@ -8,12 +8,16 @@
 //
 // EndDoc says how the document went. With no default printer the page goes into a PDF file in the
 // user's documents folder instead; a refused job, a file that cannot be written, or a document with
-// nothing painted on it is reported, never thrown. The caller shows `message` to the user when it
+// nothing painted on it (a paper without printable area, or an empty picture) is reported, never
+// thrown. The caller shows `message` to the user when it
 // is not empty.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <QPageLayout>
 
 #include "platform/forms/forms.h"
 
@@ -60,7 +64,9 @@ private:
 class DefaultPrinter final : public Printer {
 public:
     // `documentsFolder` empty: the user's documents folder of the desktop (XDG_DOCUMENTS_DIR).
-    explicit DefaultPrinter(std::string documentsFolder = {});
+    // `paper`, when given, is the paper pages are laid on instead of the default printer's.
+    explicit DefaultPrinter(std::string documentsFolder = {},
+                            std::optional<QPageLayout> paper = std::nullopt);
     ~DefaultPrinter() override;
 
     int ScaleMode() const override;
