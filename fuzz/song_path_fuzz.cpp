@@ -58,11 +58,15 @@ struct Harness {
         Start("");
     }
 
+    // As the program starts: the start-up, then the window shown (offscreen) and what the start-up
+    // left for the event loop handled, which is where a refused command-line song is told.
     void Start(const std::string& commandLine)
     {
         window.reset();
         window = std::make_unique<Strumwellfrm>(services, commandLine);
         window->Form_Load();
+        window->Show();
+        QCoreApplication::processEvents();
     }
     void Open(const std::string& path)
     {
