@@ -168,6 +168,23 @@ TEST(SongFileCheck, SpareRulesOfTheHeader)
               std::string::npos) << byCommandLine.error.reason;
 }
 
+// A first edition is always drawn as one page whatever its line 7 holds, so its line 7 is never a
+// reason to refuse it, either way in.
+TEST(SongFileCheck, FirstEditionLineSevenIsNotChecked)
+{
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("first_edition.swl")));
+    for (const char* count : {"9", "0", "", "three", "spare"}) {
+        lines[6] = count;
+        for (const Entry entry : {Entry::FileMenu, Entry::CommandLine}) {
+            SCOPED_TRACE(std::string("\"") + count + (entry == Entry::FileMenu ? "\" by File > Open" : "\" on the command line"));
+            const CheckResult r = CheckSongFile(JoinLines(lines), entry);
+            ASSERT_TRUE(r.song) << r.error.reason;
+            EXPECT_EQ(r.song->layout, Layout::FirstEdition);
+            if (std::string(count) == "spare") EXPECT_EQ(r.song->Line(7), "1");
+        }
+    }
+}
+
 // Which tempo lines must be numbers: lines 4 and 5 wherever the tempo is read, line 6 only where
 // it becomes NoteLength. Elsewhere it is only the start caption and may hold any text.
 TEST(SongFileCheck, TempoLineIsCheckedOnlyWhereItSetsNoteLength)

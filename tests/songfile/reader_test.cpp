@@ -169,6 +169,27 @@ TEST_F(SongReader, FirstEditionPutsBeatsOnTheOnBeatCells)
     EXPECT_EQ(w().songFiles.txtFileVersionNumber.Text(), "version 2");
 }
 
+// A first edition is drawn as one page whatever its line 7 holds: the file opens either way and
+// the page count is 1.
+TEST_F(SongReader, FirstEditionOpensWhateverItsLineSeven)
+{
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("first_edition.swl")));
+    for (const char* count : {"9", "0", "three"}) {
+        lines[6] = count;
+        const std::string path = SongWith(JoinLines(lines));
+        for (const bool commandLine : {false, true}) {
+            SCOPED_TRACE(std::string("\"") + count + (commandLine ? "\" on the command line" : "\" by File > Open"));
+            Start("");
+            OpenEither(commandLine, path);
+            EXPECT_TRUE(messages.texts.empty());
+            EXPECT_EQ(w().sheet.txtTitle.Text(), "Old Tune");
+            EXPECT_EQ(w().sheet.imgRest[1].ToolTipText(), "A");
+            EXPECT_EQ(w().tabs.lblTotalPages.Caption(), "1");
+            EXPECT_EQ(w().songFiles.txtFileVersionNumber.Text(), "version 2");
+        }
+    }
+}
+
 // A newer edition's file draws nothing; what each entry point writes before it sees that differs.
 TEST_F(SongReader, NewerEditionTags)
 {
