@@ -1,6 +1,5 @@
 #include "songfile/song_io.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -252,20 +251,20 @@ bool ReplacingFile::Commit()
 }
 
 // The new version goes over the old bytes from the start and the file is cut to its length only
-// once all of it is written; until then the old bytes it covers are kept in memory to be put back.
+// once all of it is written; until then the whole old content is kept in memory to be put back
+// (the cut may already have happened when a later step fails).
 bool ReplacingFile::CommitInPlace()
 {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return Fail();
-    const auto oldSize = static_cast<std::size_t>(st.st_size);
-    std::string covered(std::min(oldSize, pending_.size()), '\0');
+    std::string old(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t got = 0;
-    while (got < covered.size()) {
-        const ssize_t n = ::pread(fd_, covered.data() + got, covered.size() - got, static_cast<off_t>(got));
+    while (got < old.size()) {
+        const ssize_t n = ::pread(fd_, old.data() + got, old.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Fail();
         if (n == 0) {
-            covered.resize(got);  // shorter than it was a moment ago
+            old.resize(got);  // shorter than it was a moment ago
             break;
         }
         got += static_cast<std::size_t>(n);
@@ -278,7 +277,7 @@ bool ReplacingFile::CommitInPlace()
         return true;
     }
     const int error = errno;
-    damaged_ = !(WriteAt(fd_, covered, 0) && ::ftruncate(fd_, static_cast<off_t>(oldSize)) == 0 &&
+    damaged_ = !(WriteAt(fd_, old, 0) && ::ftruncate(fd_, static_cast<off_t>(old.size())) == 0 &&
                  ::fsync(fd_) == 0);
     errno = error;
     return Fail();
