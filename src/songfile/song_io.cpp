@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -50,13 +51,34 @@ std::optional<std::string> NotASongFile(const std::string& path)
     return std::nullopt;
 }
 
+// 64-bit FNV-1a: the same in every run, so a later program finds an earlier one's leftovers.
+std::uint64_t NameHash(std::string_view text)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 // What a save of `songName` calls its new version while writing it (six unique characters
 // follow), so that a later save can tell its own leftovers from everything else in the folder.
-// A name too long for the folder's limit is cut; the prefix stays the same for every save.
+// A name too long for the folder's limit is cut and a hash of the whole name follows the cut, so
+// that two long names sharing their start do not share a prefix; a cut name's part is longer than
+// any uncut one's. The prefix stays the same for every save.
 std::string SavingPrefix(const std::string& songName, long processId)
 {
     constexpr std::size_t kLongestTail = sizeof(".saving.") - 1 + 10 + 1 + 6;  // up to 10 digits
-    return "." + songName.substr(0, NAME_MAX - 1 - kLongestTail) + ".saving." + std::to_string(processId) + ".";
+    constexpr std::size_t kLongestName = NAME_MAX - 1 - kLongestTail;
+    constexpr std::size_t kHashLength = 1 + 16;  // "~" and 16 hex digits
+    std::string name = songName;
+    if (name.size() > kLongestName - kHashLength) {
+        char hash[kHashLength + 1];
+        std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(NameHash(songName)));
+        name = songName.substr(0, kLongestName - kHashLength) + hash;
+    }
+    return "." + name + ".saving." + std::to_string(processId) + ".";
 }
 
 // The process id in the name of an earlier save's new version of `songName`, or nothing when the
