@@ -101,7 +101,9 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    // The application and the shown window live until the process ends and are never torn down:
+    // by the time the exit handlers would destroy them, Qt's per-thread data is already gone.
+    new QApplication(*argc, *argv);
     harness = new Harness;
     return 0;
 }
