@@ -1,14 +1,22 @@
-// Step timing: plays a three-page song for whole cycles through the real event loop (Qt's
-// offscreen platform unless QT_QPA_PLATFORM says otherwise) at the fastest tempo and at the
-// start tempo, timestamps every step's first LoadMovie, and prints the error of each step against
-// the ideal grid of the run (median, p99, max), the drift at the end of every page, and whether
-// any step was missed or doubled. Targets: p99 <= 1 ms, drift <= 1 ms after the last cycle.
+// Step timing at the sink: plays a three-page song for whole cycles through the real event loop
+// (Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise) and the real clip player, at
+// the fastest tempo and at the start tempo, while the default sink's monitor is recorded. Each
+// step's onset is found in the recording (where the step's clip starts, sample by sample), and
+// its error against the ideal grid of the run is printed (median, p99, max), with the drift at
+// the end of every page and whether any step was missed or doubled. Every tempo is played twice
+// in the same run: on the machine as it is, then beside `stress-ng --cpu N` (N: the cores).
+// Targets: p99 <= 1 ms and drift <= 1 ms after the last cycle, in both.
 //
-//   bench/stepclock [cycles] [tempo...]     (default: 3 cycles at tempos 200 and 1400)
+//   eval "$(tools/pulse-null-sink.sh)" && build/bench/stepclock [cycles] [tempo...]
+//                                        (default: 3 cycles at tempos 200 and 1400)
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,15 +24,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/flash/flash_control.h"
+#include "platform/clock/due_time.h"
+#include "platform/drive/drive_mapping.h"
+#include "platform/flash/sound_flash.h"
 #include "platform/services.h"
 #include "playback/clip_table.h"
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
+
+#include "monitor_recorder.h"
 
 namespace {
 
@@ -33,23 +49,102 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPages = 3;
 constexpr int kCells = 32;
 
-// Records when each step starts: a step's first load is the rest that follows a cell's own clip.
+// Passes every load on to the real player, and notes for each step (its first load is the rest
+// that follows a cell's own clip) the grid point it was due on and the clip it sounds.
 class StepStamps final : public platform::FlashControl {
 public:
-    void LoadMovie(int, const std::string& path) override
+    explicit StepStamps(platform::FlashControl& player) : player_(player) {}
+    void LoadMovie(int layer, const std::string& path) override
     {
-        const auto now = Clock::now();
         const bool rest = path == restPath;
-        if (rest && !lastWasRest) starts.push_back(now);
+        if (rest && !lastWasRest) dues.push_back(platform::RunningDue().value_or(Clock::now()));
         if (!rest) clips.push_back(path);
         lastWasRest = rest;
+        player_.LoadMovie(layer, path);
         if (onLoad) onLoad();
     }
     std::string restPath = strumwell::clips::ClipPath(strumwell::clips::kRestClip);
-    std::vector<Clock::time_point> starts;
+    std::vector<Clock::time_point> dues;
     std::vector<std::string> clips;
     bool lastWasRest = false;
     std::function<void()> onLoad;
+
+private:
+    platform::FlashControl& player_;
+};
+
+// The first 20 ms of a clip's samples (mono 16-bit at the sink's rate), read once.
+const std::vector<float>& ClipHead(const std::string& path)
+{
+    static std::map<std::string, std::vector<float>> heads;
+    auto& head = heads[path];
+    if (!head.empty()) return head;
+    std::ifstream in(platform::ResolveWindowsPath(path), std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (std::size_t i = 44; i + 1 < bytes.size() && head.size() < bench::kMonitorRate / 50; i += 2)
+        head.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                 (static_cast<unsigned char>(bytes[i + 1]) << 8)) / 32768.0f);
+    return head;
+}
+
+// Where in `heard`, within `window` samples of `around`, the clip that starts with `head` begins:
+// the offset at which the recording matches the clip's start best (normalised correlation). The
+// player replaces the clip before it there, so the match is exact from that sample on.
+std::optional<std::size_t> FindOnset(const std::vector<float>& heard, const std::vector<float>& head, double around,
+                                     std::size_t window)
+{
+    if (head.empty() || around < 0) return std::nullopt;
+    const auto centre = static_cast<std::size_t>(around);
+    const std::size_t from = centre > window ? centre - window : 0;
+    const std::size_t to = std::min(centre + window, heard.size() > head.size() ? heard.size() - head.size() : 0);
+    double headEnergy = 0;
+    for (float v : head) headEnergy += static_cast<double>(v) * v;
+    double best = 0.5;  // a weaker match is not this clip
+    std::optional<std::size_t> at;
+    for (std::size_t s = from; s < to; ++s) {
+        double dot = 0, energy = 0;
+        for (std::size_t j = 0; j < head.size(); ++j) {
+            const double x = heard[s + j];
+            dot += x * head[j];
+            energy += x * x;
+        }
+        if (!(energy > 0)) continue;  // silence, or lost by the recording (NaN)
+        const double score = dot / std::sqrt(energy * headEnergy);
+        if (score > best) {
+            best = score;
+            at = s;
+        }
+    }
+    return at;
+}
+
+// Runs `stress-ng --cpu N` (N: the cores) until destroyed.
+class Stress {
+public:
+    Stress()
+    {
+        const std::string cpus = std::to_string(std::max(1u, std::thread::hardware_concurrency()));
+        pid_ = fork();
+        if (pid_ == 0) {
+            execlp("stress-ng", "stress-ng", "--cpu", cpus.c_str(), "--quiet", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(2));  // let it load every core
+        int status = 0;
+        if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;  // not installed
+    }
+    ~Stress()
+    {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool Running() const { return pid_ > 0; }
+    Stress(const Stress&) = delete;
+    Stress& operator=(const Stress&) = delete;
+
+private:
+    pid_t pid_ = -1;
 };
 
 // Every cell sounds: chords on the beat, notes off the beat, different on each page.
@@ -94,9 +189,10 @@ double Percentile(std::vector<double> v, double p)
 }
 
 // One run; returns whether it met the targets.
-bool Run(int noteLength, int cycles)
+bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::MonitorRecorder& recorder,
+         const char* condition)
 {
-    StepStamps stamps;
+    StepStamps stamps(player);
     platform::Services services;
     services.flash = &stamps;
     strumwell::Strumwellfrm w(services, "");
@@ -108,11 +204,12 @@ bool Run(int noteLength, int cycles)
     w.tabs.lblCurrentPage.SetCaption("1");
     w.NoteLength = static_cast<std::int16_t>(noteLength);
     stamps.clips.clear();
-    stamps.starts.clear();
+    stamps.dues.clear();
     stamps.lastWasRest = false;
 
     const std::string loadBefore = LoadAverage();
     const int steps = kPages * kCells * cycles;
+    const std::int64_t runStartNs = bench::NowNs();
     QEventLoop loop;
     // One step more than the cycles hold: the wrap into the next cycle ends the last page.
     stamps.onLoad = [&] {
@@ -122,29 +219,47 @@ bool Run(int noteLength, int cycles)
     QTimer::singleShot((steps + 10) * noteLength / 2 + 5000, &loop, &QEventLoop::quit);
     loop.exec();
     stamps.onLoad = nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last step reaches the sink
     w.cmdStop_Click();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-    // Each step against the grid point it fell due on. The clock does not make up grid points that
-    // a stall of the whole machine lets pass (the step after it runs late, once, and the grid goes
-    // on): those are counted apart, and the steps after them are measured against their own points.
+    // Each step's onset at the sink, searched around where the monitor's clock puts its grid point.
     const double interval = noteLength / 2.0;
-    const auto atMs = [&](std::size_t i) {
-        return std::chrono::duration<double, std::milli>(stamps.starts[i] - stamps.starts[0]).count();
+    const auto clock = recorder.Clock(runStartNs);
+    const std::vector<float> heard = recorder.Samples();
+    const std::size_t count = std::min(stamps.dues.size(), stamps.clips.size());
+    const auto toNs = [](Clock::time_point t) {
+        return static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count());
     };
-    std::vector<long long> gridPoint(stamps.starts.size(), 0);
-    long long skipped = 0;
-    for (std::size_t i = 1; i < stamps.starts.size(); ++i) {
-        const auto passed = static_cast<long long>(std::floor(atMs(i) / interval + 0.25));
-        gridPoint[i] = std::max(gridPoint[i - 1] + 1, passed);
-        if (gridPoint[i] > gridPoint[i - 1] + 1) {
-            skipped += gridPoint[i] - gridPoint[i - 1] - 1;
-            std::printf("  stall: step %zu ran %.1f ms after its predecessor; %lld grid points passed\n", i,
-                        atMs(i) - atMs(i - 1), gridPoint[i] - gridPoint[i - 1] - 1);
+    const double latencyNs = static_cast<double>(platform::SoundFlash::Options{}.playbackLatency.count()) * 1000.0;
+    std::vector<long long> gridPoint(count, 0);
+    std::vector<double> onsetMs(count, std::nan(""));
+    std::vector<double> heardLatencyMs;
+    int unheard = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        gridPoint[i] = std::llround(std::chrono::duration<double, std::milli>(stamps.dues[i] - stamps.dues[0]).count() / interval);
+        const double expected = (toNs(stamps.dues[i]) + latencyNs - clock.zeroNs) / clock.nsPerSample;
+        const auto at = FindOnset(heard, ClipHead(stamps.clips[i]), expected, bench::kMonitorRate / 25);
+        if (!at) {
+            ++unheard;
+            continue;
         }
+        onsetMs[i] = static_cast<double>(*at) * clock.nsPerSample / 1e6;
+        heardLatencyMs.push_back((clock.At(*at) - toNs(stamps.dues[i])) / 1e6);
     }
-    const auto errorMs = [&](std::size_t i) { return atMs(i) - static_cast<double>(gridPoint[i]) * interval; };
+    // The ideal grid: one step every interval, placed where the onsets sit best (their median).
+    std::vector<double> offsets;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isnan(onsetMs[i])) offsets.push_back(onsetMs[i] - static_cast<double>(gridPoint[i]) * interval);
+    std::sort(offsets.begin(), offsets.end());
+    const double origin = offsets.empty() ? 0.0 : offsets[offsets.size() / 2];
+    const auto errorMs = [&](std::size_t i) { return onsetMs[i] - origin - static_cast<double>(gridPoint[i]) * interval; };
     std::vector<double> errors;
-    for (std::size_t i = 0; i < stamps.starts.size(); ++i) errors.push_back(std::abs(errorMs(i)));
+    long long skipped = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!std::isnan(onsetMs[i])) errors.push_back(std::abs(errorMs(i)));
+        if (i > 0) skipped += std::max(0LL, gridPoint[i] - gridPoint[i - 1] - 1);
+    }
 
     // Missed or doubled steps show as clips out of the song's order.
     int outOfOrder = 0;
@@ -154,31 +269,32 @@ bool Run(int noteLength, int cycles)
         outOfOrder += stamps.clips[i] != ExpectedClip(page, cell);
     }
     const bool complete = static_cast<int>(stamps.clips.size()) == steps + 1 &&
-                          stamps.starts.size() == stamps.clips.size() && outOfOrder == 0;
+                          stamps.dues.size() == stamps.clips.size() && outOfOrder == 0;
 
-    std::printf("tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps timed (load average %s, then %s, on %u cores)\n",
-                noteLength, interval, cycles, kPages, stamps.starts.size(), loadBefore.c_str(), LoadAverage().c_str(),
-                std::thread::hardware_concurrency());
+    std::printf("%s, tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps heard of %zu (load average %s, then %s, on %u cores)\n",
+                condition, noteLength, interval, cycles, kPages, errors.size(), count, loadBefore.c_str(),
+                LoadAverage().c_str(), std::thread::hardware_concurrency());
     if (errors.empty()) {
-        std::printf("  no step was played\n");
+        std::printf("  no step was heard\n");
         return false;
     }
     const double p99 = Percentile(errors, 0.99);
-    std::printf("  error against the grid: median %.3f ms, p99 %.3f ms, max %.3f ms\n", Percentile(errors, 0.5), p99,
-                *std::max_element(errors.begin(), errors.end()));
+    std::printf("  onset error against the grid: median %.3f ms, p99 %.3f ms, max %.3f ms\n", Percentile(errors, 0.5),
+                p99, *std::max_element(errors.begin(), errors.end()));
     std::printf("  drift at the end of each page (cell 32):");
     double lastDrift = 0;
-    for (std::size_t end = kCells - 1; end < stamps.starts.size(); end += kCells) {
-        lastDrift = errorMs(end);
+    for (std::size_t end = kCells - 1; end < count; end += kCells) {
+        lastDrift = std::isnan(onsetMs[end]) ? 1e9 : errorMs(end);
         std::printf(" %+.3f", lastDrift);
     }
     std::printf(" ms\n");
-    std::printf("  page turns (cell 1 of the next page):");
-    for (std::size_t turn = kCells; turn < stamps.starts.size(); turn += kCells) std::printf(" %+.3f", errorMs(turn));
-    std::printf(" ms\n");
-    std::printf("  steps missed or doubled: %s (%d out of order); grid points passed in stalls: %lld\n",
-                complete ? "none" : "YES", outOfOrder, skipped);
-    const bool met = complete && skipped == 0 && p99 <= 1.0 && std::abs(lastDrift) <= 1.0;
+    std::printf("  heard after the step's grid point: median %.2f ms (the player's constant: %.1f ms)\n",
+                Percentile(heardLatencyMs, 0.5), latencyNs / 1e6);
+    std::printf("  steps missed or doubled: %s (%d out of order); not found at the sink: %d; grid points passed: %lld;"
+                " server underflows so far: %llu\n",
+                complete ? "none" : "YES", outOfOrder, unheard, skipped,
+                static_cast<unsigned long long>(player.Underflows()));
+    const bool met = complete && unheard == 0 && skipped == 0 && p99 <= 1.0 && std::abs(lastDrift) <= 1.0;
     std::printf("  targets (p99 <= 1 ms, final drift <= 1 ms, every step once on its grid point): %s\n",
                 met ? "met" : "MISSED");
     return met;
@@ -194,7 +310,26 @@ int main(int argc, char** argv)
     std::vector<int> tempos;
     for (int i = 2; i < argc; ++i) tempos.push_back(std::atoi(argv[i]));
     if (tempos.empty()) tempos = {200, 1400};
+
+    platform::SoundFlash::Options options;
+    options.preloadFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+    platform::SoundFlash player(options);
+    bench::MonitorRecorder recorder;
+    if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName() != "pulseaudio" || !recorder.Start()) {
+        std::printf("stepclock: no PulseAudio server reachable; start one with eval \"$(tools/pulse-null-sink.sh)\"\n");
+        return 1;
+    }
+    recorder.QuerySinkLatency();
     bool met = true;
-    for (const int tempo : tempos) met = Run(tempo, cycles) && met;
+    for (const int tempo : tempos) met = Run(tempo, cycles, player, recorder, "idle") && met;
+    {
+        Stress stress;
+        if (!stress.Running()) {
+            std::printf("stepclock: stress-ng did not start; install it (tools/install-deps.sh)\n");
+            return 1;
+        }
+        for (const int tempo : tempos) met = Run(tempo, cycles, player, recorder, "beside stress-ng") && met;
+    }
+    std::printf("recording lost %zu samples\n", recorder.Holes());
     return met ? 0 : 1;
 }

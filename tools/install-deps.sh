@@ -5,10 +5,10 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsdl2-dev
+  libsdl2-dev libpulse-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core fonts-liberation
-  pulseaudio pulseaudio-utils
+  pulseaudio pulseaudio-utils stress-ng
   xvfb xauth
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin
   clang libclang-rt-14-dev

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "platform/clock/due_time.h"
 #include "platform/flash/flash_control.h"
 #include "playback/captions.h"
 #include "playback/clip_table.h"
@@ -34,6 +35,9 @@ void Strumwellfrm::Check1_Click()
     if (playState.chkStop.Value() == 1) return;
     if (Paused(playState)) return;
     const auto stepStarted = StepClock().Now();
+    // The step's clips sound on its grid point: the tick's, or for the first step its own start,
+    // where the clock's grid begins.
+    const platform::DueScope due(platform::RunningDue().value_or(stepStarted));
 
     transport.chkPause.SetValue(0);  // when PLAY has just lifted a pause, this restores its position
     for (Label* label : PaletteLabels(palette)) label->SetEnabled(false);

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QLineEdit>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QTest>
 #include <QWidget>
@@ -278,6 +278,8 @@ TEST(FormLifetime, ClosingUnloadsOnlyAWindowThatAskedForIt)
     EXPECT_TRUE(plain.Loaded());
     EXPECT_FALSE(secondary.Loaded());
     EXPECT_FALSE(secondary.Window()->testAttribute(Qt::WA_QuitOnClose));
+}
+
 // The design fonts of every window (the main window's and the print previews'), at the design
 // size where the caption fits, else at the largest size that fits its box.
 TEST_F(Forms, CaptionsTakeTheLargestSizeThatFits)

@@ -1,6 +1,7 @@
 // The step clock and the tempo on the test clock: the interval and deadline a step arms, the
 // tick's rules, the wind-down, the tempo buttons with the speed bar, and the grid the steps keep.
 
+#include "platform/clock/due_time.h"
 #include "playback_fixture.h"
 
 #include "playback/clip_table.h"
@@ -233,12 +234,15 @@ TEST_F(StepClock, StepsFallOnTheGridWhateverTheirWorkTakes)
 {
     const Clock::TimePoint start = clock.Now();
     std::vector<long long> firstLoads;  // ms from PLAY of each step's first load
+    std::vector<long long> dues;        // the grid point each load is to sound on, ms from PLAY
     bool previousWasRest = false;
     hooked.hook = [&](const std::string& path) {
         const bool rest = path == Clip("rest.swf");
         if (rest && !previousWasRest)
             firstLoads.push_back(std::chrono::duration_cast<milliseconds>(clock.Now() - start).count());
         previousWasRest = rest;
+        const auto due = platform::RunningDue();
+        dues.push_back(due ? std::chrono::duration_cast<milliseconds>(*due - start).count() : -1);
         // Each load takes 40 ms; the clip of cell 3 takes 800 ms, past the next step's moment.
         clock.Advance(path == ClipOf(3) ? milliseconds(800) : milliseconds(40));
     };
@@ -248,6 +252,11 @@ TEST_F(StepClock, StepsFallOnTheGridWhateverTheirWorkTakes)
     // Cell 3 starts at 1400 and ends at 2280; cell 4, due at 2100, waits for it and runs at once,
     // and cell 5 is back on the grid.
     EXPECT_EQ(firstLoads, (std::vector<long long>{0, 700, 1400, 2280, 2800, 3500, 4200}));
+    // Every load of a step, a late one's too, is to sound on the step's own grid point.
+    std::vector<long long> stepDues;
+    for (long long due : dues)
+        if (stepDues.empty() || stepDues.back() != due) stepDues.push_back(due);
+    EXPECT_EQ(stepDues, (std::vector<long long>{0, 700, 1400, 2100, 2800, 3500, 4200}));
     for (int k = 1; k <= 7; ++k)
         EXPECT_TRUE(Shows(Rhythm(k), k % 2 ? w().symbols.pctQuaver1Red : w().symbols.pctQuaver2red)) << k;
 }

@@ -1,6 +1,8 @@
 #include "platform/forms/forms.h"
 #include "platform/forms/scale_units.h"
 
+#include "platform/clock/due_time.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QMenu>
@@ -950,6 +952,10 @@ CaptionLayout CaptionOf(const QWidget* widget)
             box.width(), box.height(), w->CaptionFlags()};
 }
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents()
+{
+    const platform::DueScope unscheduled(std::nullopt);  // what the pump handles runs when it runs
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace forms

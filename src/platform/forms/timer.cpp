@@ -1,5 +1,7 @@
 #include "platform/forms/timer.h"
 
+#include "platform/clock/due_time.h"
+
 namespace forms {
 
 struct Timer::Impl {
@@ -62,6 +64,7 @@ struct Timer::Impl {
         next = currentDue + Step();
         ++ticking;
         if (handler) {
+            const platform::DueScope due(currentDue);
             auto run = handler;  // the handler may replace itself
             run();
         }

@@ -12,6 +12,7 @@
 //   from the handler) waits until the handler returns, and runs then, late. Ticks that a long
 //   handler lets pass altogether are not made up: the next tick falls on the latest grid point
 //   passed, and the one after on the grid again.
+// - While the handler runs, the grid point its tick fell due on is published (platform::RunningDue).
 
 #include <functional>
 #include <memory>

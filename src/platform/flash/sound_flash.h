@@ -1,0 +1,68 @@
+#pragma once
+// The real clip player: one output stream on the desktop's sound server (PulseAudio, or PipeWire's
+// pulse interface), through the server's own client library. The connection is made in the
+// background at construction, and every clip of the preload folder is decoded there too, so
+// LoadMovie never touches the disk for them; the stream itself opens with the first load.
+//
+// LoadMovie only timestamps the request and hands it to the audio thread, which starts the clip at
+// that moment in the output stream, whatever buffer boundary comes next:
+// - a load made by scheduled work (a playback step, see platform::RunningDue) starts at the moment
+//   that work fell due plus `playbackLatency`, so a step that ran late still sounds on its grid
+//   point; one later than that starts at once;
+// - any other load (a click) starts `startDelay` after the call.
+// A clip that is not decoded yet is decoded in the background and started as soon as it is ready,
+// unless a later load has replaced it. After `idleAfter` with nothing sounding the stream is closed,
+// so silence costs neither the program nor the server anything (a corked stream would still hold
+// the server's output to its short buffer); the next load opens one again, and its first data
+// waits for the server's timing, so that its clip starts as exactly as any other.
+// No server, a missing or damaged clip, anything but a regular file: silence, nothing reported.
+
+#include "platform/flash/flash_control.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+class SoundFlash final : public FlashControl {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    struct Options {
+        std::string preloadFolder;      // a "C:\..." folder whose clips are decoded at start
+        int bufferFrames = 320;         // frames the stream buffers ahead of the sink
+        int requestFrames = 64;         // frames the server asks for at a time
+        std::chrono::microseconds startDelay{8500};        // from a click's LoadMovie to its first frame
+        std::chrono::microseconds playbackLatency{25000};  // from a step's due moment to its first frame
+        std::chrono::milliseconds idleAfter{2000};         // silence before the stream is closed
+    };
+
+    SoundFlash();
+    explicit SoundFlash(Options options);
+    ~SoundFlash() override;
+    SoundFlash(const SoundFlash&) = delete;
+    SoundFlash& operator=(const SoundFlash&) = delete;
+
+    void LoadMovie(int layer, const std::string& path) override;
+
+    // For tests and benches: blocks until the stream is open and the preload folder decoded (or
+    // the timeout passes); returns whether that happened.
+    bool WaitUntilReady(std::chrono::milliseconds timeout) const;
+    // "pulseaudio" while a server plays the stream, empty when there is no output.
+    std::string DriverName() const;
+    // For benches: how often the server ran out of data, and whether a stream is open now.
+    std::uint64_t Underflows() const;
+    bool StreamOpen() const;
+
+    // When a clip loaded at `now` starts in the stream, for a load made by work due at `due`.
+    static TimePoint StartOf(TimePoint now, std::optional<TimePoint> due, const Options& options);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform
