@@ -180,7 +180,9 @@ TEST(SongFileCheck, FirstEditionLineSevenIsNotChecked)
             const CheckResult r = CheckSongFile(JoinLines(lines), entry);
             ASSERT_TRUE(r.song) << r.error.reason;
             EXPECT_EQ(r.song->layout, Layout::FirstEdition);
-            if (std::string(count) == "spare") EXPECT_EQ(r.song->Line(7), "1");
+            if (std::string(count) == "spare") {
+                EXPECT_EQ(r.song->Line(7), "1");
+            }
         }
     }
 }
