@@ -58,11 +58,15 @@ struct Harness {
         Start("");
     }
 
+    // As the program starts: the start-up, then the window shown (offscreen) and what the start-up
+    // left for the event loop handled, which is where a refused command-line song is told.
     void Start(const std::string& commandLine)
     {
         window.reset();
         window = std::make_unique<Strumwellfrm>(services, commandLine);
         window->Form_Load();
+        window->Show();
+        QCoreApplication::processEvents();
     }
     void Open(const std::string& path)
     {
@@ -97,7 +101,9 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    // The application and the shown window live until the process ends and are never torn down:
+    // by the time the exit handlers would destroy them, Qt's per-thread data is already gone.
+    new QApplication(*argc, *argv);
     harness = new Harness;
     return 0;
 }

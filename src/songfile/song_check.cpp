@@ -70,11 +70,13 @@ void ApplySpareRules(std::vector<std::string>& lines, Entry entry)
     if (pageRule && lines[7] == kSpare) lines[7] = "1";
 }
 
-// Whether the entry point writes line 7 into the page count: File > Open for every tag, the
-// command line for the layouts it draws with their own page count.
+// Whether line 7 stays the page count: File > Open for every tag, the command line for the
+// three-page layout. A first edition's drawing sets the count to 1 whatever line 7 held, so its
+// line 7 can lose nothing and is not checked.
 bool SetsPageCount(Layout layout, Entry entry)
 {
-    return entry == Entry::FileMenu || layout == Layout::FirstEdition || layout == Layout::ThreePage;
+    if (layout == Layout::FirstEdition) return false;
+    return entry == Entry::FileMenu || layout == Layout::ThreePage;
 }
 
 // "1", "2" or "3" for a page count that reads as one of them once blanks and leading zeros are

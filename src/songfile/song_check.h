@@ -1,10 +1,10 @@
 #pragma once
 // Reading a song file is checked whole before the window is touched: the header, the layout the
 // tag names (a tag that names neither a layout nor a newer edition is refused), enough lines for
-// it, numbers where the entry point converts them, and a page count of 1, 2 or 3 where it writes
-// one (blanks and leading zeros set aside). A file that
-// passes can be put on the sheet without any further failure; one that does not is reported with
-// the line it failed on, and the song on show stays as it was.
+// it, numbers where the entry point converts them, and a page count of 1, 2 or 3 where it keeps
+// one (blanks and leading zeros set aside). A file that passes can be put on the sheet without any
+// further failure; one that does not is reported with the line it failed on, and the song on show
+// stays as it was.
 
 #include <cstdint>
 #include <optional>

@@ -127,27 +127,54 @@ std::optional<std::int16_t> ToTempo(std::string_view text)
     return static_cast<std::int16_t>(rounded);
 }
 
+namespace {
+// The length in bytes of the well-formed UTF-8 character at the start of `text`, or 0 where its
+// first byte starts none (a stray continuation byte, a cut or overlong sequence, a surrogate).
+std::size_t Utf8Length(std::string_view text)
+{
+    const auto at = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const unsigned lead = at(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at(1) < low || at(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at(i) < 0x80 || at(i) > 0xBF) return 0;
+    return length;
+}
+}  // namespace
+
 std::string QuotedPiece(std::string_view utf8, std::size_t characters)
 {
-    const auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    // Every byte that starts no character counts as one and shows as U+FFFD, so the piece holds
+    // at most `characters` characters of at most 4 bytes, whatever the bytes.
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
     std::string out = "\"";
     std::size_t count = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (!isLead(utf8[i])) {
-            if (count <= characters) out += utf8[i];
-            continue;
+    for (std::size_t i = 0; i < utf8.size(); ++count) {
+        const std::size_t length = Utf8Length(utf8.substr(i));
+        if (count < characters) {
+            const auto byte = static_cast<unsigned char>(utf8[i]);
+            const bool control = byte < 0x20 || byte == 0x7F || (byte == 0xC2 && length == 2 &&
+                                                                 static_cast<unsigned char>(utf8[i + 1]) < 0xA0);
+            if (length == 0 || control)
+                out += kReplacement;
+            else
+                out += utf8.substr(i, length);
         }
-        ++count;
-        if (count > characters) continue;
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
-        const bool c1 = byte == 0xC2 && next >= 0x80 && next < 0xA0;
-        if (byte < 0x20 || byte == 0x7F || c1) {
-            out += "\xEF\xBF\xBD";  // U+FFFD
-            if (c1) ++i;
-        } else {
-            out += utf8[i];
-        }
+        i += std::max<std::size_t>(length, 1);
     }
     if (count <= characters) return out + "\"";
     return out + "\xE2\x80\xA6\" (" + std::to_string(count) + " characters)";

@@ -70,11 +70,12 @@ std::optional<int> ToTwips(std::string_view text);
 bool IsNumber(std::string_view text);
 std::optional<std::int16_t> ToTempo(std::string_view text);
 
-// A text of a file, or a path, in quotes for a message to the user: control characters show as
-// U+FFFD, and a text longer than `characters` is cut after that many, marked by "..." and followed
-// by its length, so that a huge value cannot make a huge message.
+// A text of a file, or a path, in quotes for a message to the user: control characters and bytes
+// that are no UTF-8 show as U+FFFD (each such byte counting as a character), and a text longer
+// than `characters` is cut after that many, marked by "..." and followed by its length, so that a
+// huge value cannot make a huge message.
 inline constexpr std::size_t kQuotedCharacters = 40;
-inline constexpr std::size_t kQuotedPathCharacters = 1024;
+inline constexpr std::size_t kQuotedPathCharacters = 200;
 std::string QuotedPiece(std::string_view utf8, std::size_t characters);
 
 // Everything Save writes, as the widgets hold it.

@@ -1,10 +1,10 @@
 #include "songfile/song_io.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,13 +51,34 @@ std::optional<std::string> NotASongFile(const std::string& path)
     return std::nullopt;
 }
 
+// 64-bit FNV-1a: the same in every run, so a later program finds an earlier one's leftovers.
+std::uint64_t NameHash(std::string_view text)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 // What a save of `songName` calls its new version while writing it (six unique characters
 // follow), so that a later save can tell its own leftovers from everything else in the folder.
-// A name too long for the folder's limit is cut; the prefix stays the same for every save.
+// A name too long for the folder's limit is cut and a hash of the whole name follows the cut, so
+// that two long names sharing their start do not share a prefix; a cut name's part is longer than
+// any uncut one's. The prefix stays the same for every save.
 std::string SavingPrefix(const std::string& songName, long processId)
 {
     constexpr std::size_t kLongestTail = sizeof(".saving.") - 1 + 10 + 1 + 6;  // up to 10 digits
-    return "." + songName.substr(0, NAME_MAX - 1 - kLongestTail) + ".saving." + std::to_string(processId) + ".";
+    constexpr std::size_t kLongestName = NAME_MAX - 1 - kLongestTail;
+    constexpr std::size_t kHashLength = 1 + 16;  // "~" and 16 hex digits
+    std::string name = songName;
+    if (name.size() > kLongestName - kHashLength) {
+        char hash[kHashLength + 1];
+        std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(NameHash(songName)));
+        name = songName.substr(0, kLongestName - kHashLength) + hash;
+    }
+    return "." + name + ".saving." + std::to_string(processId) + ".";
 }
 
 // The process id in the name of an earlier save's new version of `songName`, or nothing when the
@@ -252,20 +273,20 @@ bool ReplacingFile::Commit()
 }
 
 // The new version goes over the old bytes from the start and the file is cut to its length only
-// once all of it is written; until then the old bytes it covers are kept in memory to be put back.
+// once all of it is written; until then the whole old content is kept in memory to be put back
+// (the cut may already have happened when a later step fails).
 bool ReplacingFile::CommitInPlace()
 {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return Fail();
-    const auto oldSize = static_cast<std::size_t>(st.st_size);
-    std::string covered(std::min(oldSize, pending_.size()), '\0');
+    std::string old(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t got = 0;
-    while (got < covered.size()) {
-        const ssize_t n = ::pread(fd_, covered.data() + got, covered.size() - got, static_cast<off_t>(got));
+    while (got < old.size()) {
+        const ssize_t n = ::pread(fd_, old.data() + got, old.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Fail();
         if (n == 0) {
-            covered.resize(got);  // shorter than it was a moment ago
+            old.resize(got);  // shorter than it was a moment ago
             break;
         }
         got += static_cast<std::size_t>(n);
@@ -278,7 +299,7 @@ bool ReplacingFile::CommitInPlace()
         return true;
     }
     const int error = errno;
-    damaged_ = !(WriteAt(fd_, covered, 0) && ::ftruncate(fd_, static_cast<off_t>(oldSize)) == 0 &&
+    damaged_ = !(WriteAt(fd_, old, 0) && ::ftruncate(fd_, static_cast<off_t>(old.size())) == 0 &&
                  ::fsync(fd_) == 0);
     errno = error;
     return Fail();

@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <tuple>
+
 namespace strumwell::testing {
 namespace {
 
@@ -141,14 +143,27 @@ TEST_F(DamagedSongFile, HugeValuesAreQuotedByAPiece)
     for (const std::string& text : ExpectRefused(JoinLines(lines), "control character"))
         EXPECT_NE(text.find("Line 4 holds \"12\uFFFD" "3\""), std::string::npos) << text;
 
-    // A path of a megabyte on the command line is quoted by its start.
-    const std::string path = "/" + std::string(1u << 20, 'p');
-    messages.texts.clear();
-    Start(path);
-    ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0].rfind("Could not open the song file \"" + path.substr(0, 1024) + "\u2026\" (1048577 characters): ", 0), 0u)
-        << messages.texts[0].substr(0, 200);
-    EXPECT_LT(messages.texts[0].size(), 1200u);
+    // A long path on the command line is quoted by its start, whatever its bytes: a megabyte of
+    // letters, 200 KB of bytes that are no UTF-8 (each shows as one replacement character), and
+    // four-byte characters.
+    std::string astral, replaced;
+    for (int i = 0; i < 1000; ++i) astral += "\U0001D11E";
+    for (int i = 0; i < 199; ++i) replaced += "\uFFFD";
+    const std::vector<std::tuple<std::string, std::string, std::string>> paths{
+        {"/" + std::string(1u << 20, 'p'), "/" + std::string(199, 'p'), "1048577"},
+        {"/" + std::string(200000, '\x80'), "/" + replaced, "200001"},
+        {"/" + std::string(100000, '\xBF') + "\xC3", "/" + replaced, "100002"},
+        {"/" + astral, "/" + astral.substr(0, 4 * 199), "1001"},
+    };
+    for (const auto& [path, start, count] : paths) {
+        SCOPED_TRACE(count + " characters");
+        messages.texts.clear();
+        Start(path);
+        ASSERT_EQ(messages.texts.size(), 1u);
+        EXPECT_EQ(messages.texts[0].rfind("Could not open the song file \"" + start + "\u2026\" (" + count + " characters): ", 0), 0u)
+            << messages.texts[0].substr(0, 300);
+        EXPECT_LT(messages.texts[0].size(), 1200u);
+    }
 }
 
 TEST_F(DamagedSongFile, NumberLineHoldingText)

@@ -142,20 +142,49 @@ TEST(SongFileCheck, SpareRulesOfTheHeader)
     lines[4] = " 9999 ";
     lines[5] = " 77 ";
     const CheckResult spareHeight = CheckSongFile(JoinLines(lines), Entry::FileMenu);
+    ASSERT_TRUE(spareHeight.song);
     EXPECT_EQ(spareHeight.song->tempo->top, 2160);
     EXPECT_EQ(spareHeight.song->tempo->noteLength, 1400);
     lines[3] = " 2255 ";
     lines[8] = "version 2";
     const CheckResult numbers = CheckSongFile(JoinLines(lines), Entry::FileMenu);
+    ASSERT_TRUE(numbers.song);
     EXPECT_EQ(numbers.song->tempo->height, 2255);
     EXPECT_EQ(numbers.song->tempo->top, 9999);
     EXPECT_EQ(numbers.song->tempo->noteLength, 77);
 
     // The page-count rule: File > Open for every tag, the command line only for the first edition.
+    // Without it a three-page file's "spare" would stand as the page count and lose page 3, so the
+    // command line refuses that file.
     lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
     lines[6] = "spare";
-    EXPECT_EQ(CheckSongFile(JoinLines(lines), Entry::FileMenu).song->Line(7), "1");
-    EXPECT_EQ(CheckSongFile(JoinLines(lines), Entry::CommandLine).song->Line(7), "spare");
+    const CheckResult byMenu = CheckSongFile(JoinLines(lines), Entry::FileMenu);
+    ASSERT_TRUE(byMenu.song);
+    EXPECT_EQ(byMenu.song->Line(7), "1");
+    const CheckResult byCommandLine = CheckSongFile(JoinLines(lines), Entry::CommandLine);
+    ASSERT_FALSE(byCommandLine.song);
+    EXPECT_EQ(byCommandLine.error.line, 7);
+    EXPECT_NE(byCommandLine.error.reason.find("Line 7 holds \"spare\" where the page count should stand as 1, 2 or 3."),
+              std::string::npos) << byCommandLine.error.reason;
+}
+
+// A first edition is always drawn as one page whatever its line 7 holds, so its line 7 is never a
+// reason to refuse it, either way in.
+TEST(SongFileCheck, FirstEditionLineSevenIsNotChecked)
+{
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("first_edition.swl")));
+    for (const char* count : {"9", "0", "", "three", "spare"}) {
+        lines[6] = count;
+        for (const Entry entry : {Entry::FileMenu, Entry::CommandLine}) {
+            SCOPED_TRACE(std::string("\"") + count + (entry == Entry::FileMenu ? "\" by File > Open" : "\" on the command line"));
+            const CheckResult r = CheckSongFile(JoinLines(lines), entry);
+            ASSERT_TRUE(r.song) << r.error.reason;
+            EXPECT_EQ(r.song->layout, Layout::FirstEdition);
+            if (std::string(count) == "spare") {
+                EXPECT_EQ(r.song->Line(7), "1");
+            }
+        }
+    }
 }
 
 // Which tempo lines must be numbers: lines 4 and 5 wherever the tempo is read, line 6 only where

@@ -169,6 +169,65 @@ TEST_F(SongReader, FirstEditionPutsBeatsOnTheOnBeatCells)
     EXPECT_EQ(w().songFiles.txtFileVersionNumber.Text(), "version 2");
 }
 
+// A first edition is drawn as one page whatever its line 7 holds: the file opens either way and
+// the page count is 1.
+TEST_F(SongReader, FirstEditionOpensWhateverItsLineSeven)
+{
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("first_edition.swl")));
+    for (const char* count : {"9", "0", "three"}) {
+        lines[6] = count;
+        const std::string path = SongWith(JoinLines(lines));
+        for (const bool commandLine : {false, true}) {
+            SCOPED_TRACE(std::string("\"") + count + (commandLine ? "\" on the command line" : "\" by File > Open"));
+            Start("");
+            OpenEither(commandLine, path);
+            EXPECT_TRUE(messages.texts.empty());
+            EXPECT_EQ(w().sheet.txtTitle.Text(), "Old Tune");
+            EXPECT_EQ(w().sheet.imgRest[1].ToolTipText(), "A");
+            EXPECT_EQ(w().tabs.lblTotalPages.Caption(), "1");
+            EXPECT_EQ(w().songFiles.txtFileVersionNumber.Text(), "version 2");
+        }
+    }
+}
+
+// Speed-bar values at the ends of what the reader takes (the largest single-precision numbers
+// within int), from a file into the window either way, then the tempo buttons: the bar moves as
+// far as int lets its height and top go, and then stays.
+TEST_F(SongReader, SpeedBarAtTheEndsOfIntFromAFileThenTheTempoButtons)
+{
+    struct Case {
+        std::string height, top;
+        bool faster;
+        int presses;
+        int noteLength, heightAfter, topAfter;
+    };
+    const std::vector<Case> cases{
+        {"2147483520", "-2147483520", true, 3, 1100, 2147483647, -2147483647},
+        {"2055", "-2147483520", true, 2, 1200, 2183, -2147483647 - 1},
+        {"2147483520", "2147483520", false, 3, 1700, 2147483393, 2147483647},
+        {"-2147483520", "2147483520", false, 2, 1600, -2147483520, 2147483520},
+        {"2.1474835e9", "-2.1474835e9", true, 3, 1100, 2147483647, -2147483647},
+    };
+    std::vector<std::string> lines = FileLines(ReadBytes(Fixture("three_page_v25.swl")));
+    lines[5] = "1400";
+    for (const Case& c : cases) {
+        lines[3] = c.height;
+        lines[4] = c.top;
+        const std::string path = SongWith(JoinLines(lines));
+        for (const bool commandLine : {false, true}) {
+            SCOPED_TRACE(c.height + "/" + c.top + (commandLine ? " on the command line" : " by File > Open"));
+            Start("");
+            OpenEither(commandLine, path);
+            ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
+            EXPECT_EQ(w().NoteLength, 1400);
+            for (int i = 0; i < c.presses; ++i) ClickAt(c.faster ? w().tempo.lblFaster : w().tempo.lblSlower);
+            EXPECT_EQ(w().NoteLength, c.noteLength);
+            EXPECT_EQ(w().tempo.lblSpeed.Height(), c.heightAfter);
+            EXPECT_EQ(w().tempo.lblSpeed.Top(), c.topAfter);
+        }
+    }
+}
+
 // A newer edition's file draws nothing; what each entry point writes before it sees that differs.
 TEST_F(SongReader, NewerEditionTags)
 {

@@ -455,6 +455,44 @@ TEST_F(Save, LaterSaveRemovesItsOwnLeftoversOnly)
     for (const std::string& name : kept) EXPECT_EQ(ReadBytes(TempPath(name)), "keep me") << name;
 }
 
+// Names too long to stand whole in a save's temporary name: a save of one song leaves the
+// leftovers of another whose name starts the same alone, and removes its own.
+TEST_F(Save, LeftoversOfLongNamesSharingTheirStart)
+{
+    const std::string start(240, 'n');
+    const std::string one = TempPath(start + " one.swl"), two = TempPath(start + " two.swl");
+    for (const std::string& song : {one, two}) WriteBytes(song, ReadBytes(Fixture("one_page_v23.swl")));
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        songfile::ReplacingFile file(two);
+        if (file.Open() && file.Write("the first half of a song")) ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the save did not get as far as writing";
+    std::vector<std::string> names = FolderEntries();
+    ASSERT_EQ(names.size(), 3u);
+    const std::string leftover = names[0];
+    ASSERT_EQ(leftover.rfind("." + start.substr(0, 200), 0), 0u) << leftover;
+
+    OpenByMenu(Fixture("three_page_v25.swl"));
+    SaveByMenu(one);
+    EXPECT_TRUE(messages.texts.empty());
+    names = FolderEntries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{leftover, start + " one.swl", start + " two.swl"}));
+
+    SaveByMenu(two);
+    EXPECT_TRUE(messages.texts.empty());
+    names = FolderEntries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{start + " one.swl", start + " two.swl"}));
+    EXPECT_EQ(ReadBytes(two), ReadBytes(Fixture("three_page_v25.swl")));
+}
+
 // The file holds one byte a character. A song with characters beyond that is still written as
 // the format has it, each such character a "?", and the user is told which characters they were.
 TEST_F(Save, CharactersTheFileCannotHoldAreNamed)

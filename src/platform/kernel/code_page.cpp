@@ -2,9 +2,9 @@
 
 #include <QChar>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <unordered_set>
 
 namespace platform {
 namespace {
@@ -103,12 +103,12 @@ std::string ToAnsiCodePage(std::string_view utf8)
 std::vector<char32_t> MissingFromAnsiCodePage(std::string_view utf8)
 {
     std::vector<char32_t> missing;
+    std::unordered_set<char32_t> seen;  // beside the list, so a paste of many characters stays linear
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         char32_t c = 0;
         if (!NextCharacter(utf8, pos, c)) c = 0xFFFD;
-        if (ByteOf(c) == '?' && c != U'?' && std::find(missing.begin(), missing.end(), c) == missing.end())
-            missing.push_back(c);
+        if (ByteOf(c) == '?' && c != U'?' && seen.insert(c).second) missing.push_back(c);
     }
     return missing;
 }
