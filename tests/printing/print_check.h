@@ -49,6 +49,16 @@ inline QString DefaultQueue()
 // The queue of tools/start-cups.sh, which writes every job as a PDF under the user's ~/PDF/.
 inline const QString kPdfQueue = QStringLiteral("PDF");
 
+// Why nothing can be printed on the PDF queue here, or "" when it is the default printer.
+inline std::string WhyNotOnThePdfQueue()
+{
+    if (!SchedulerAnswers()) return "no print scheduler answers (tools/start-cups.sh starts one)";
+    if (DefaultQueue() != kPdfQueue)
+        return "the default printer is not the PDF queue of tools/start-cups.sh; nothing is printed on a "
+               "real printer";
+    return {};
+}
+
 // The folder the PDF queue writes to: ~/PDF of the user, by the user database (not $HOME).
 inline QString PdfQueueFolder()
 {

@@ -72,10 +72,7 @@ class CupsQueue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!SchedulerAnswers()) GTEST_SKIP() << "no print scheduler answers (tools/start-cups.sh starts one)";
-        if (DefaultQueue() != kPdfQueue)
-            GTEST_SKIP() << "the default printer is not the PDF queue of tools/start-cups.sh; nothing is "
-                            "printed on a real printer";
+        if (const std::string why = WhyNotOnThePdfQueue(); !why.empty()) GTEST_SKIP() << why;
         paper = PaperOfQueue(kPdfQueue);
         ASSERT_TRUE(paper) << "the PDF queue's printer description cannot be read";
     }
