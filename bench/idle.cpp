@@ -1,9 +1,14 @@
 // The cost of silence: starts the program (Qt's offscreen platform unless QT_QPA_PLATFORM says
-// otherwise) against the sound server of PULSE_SERVER, lets it settle for 3 s, then measures the
-// processor time the program and the sound server use over 10 s in which nothing sounds, from
-// /proc. Target: both together at most 1 % of one core.
+// otherwise) against the sound server of PULSE_SERVER, and beside it plays a click through the
+// program's own clip player in this process. Once the click has sounded and the player has closed
+// its stream, it lets both settle for 3 s, then measures the processor time the program, the
+// player (this process) and the sound server use over 10 s in which nothing sounds, from /proc.
+// Target: program and server together at most 1 % of one core, and the player after sound as
+// cheap as the program that never sounded.
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/idle [path/to/Strumwell]
+
+#include "platform/flash/sound_flash.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -24,6 +29,30 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr auto kSettle = 3s;
+const std::string kFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+
+// Plays a click and waits until the player has closed its stream after it; says how it went.
+bool ClickThenSilence(platform::SoundFlash& flash)
+{
+    if (!flash.WaitUntilReady(10s) || flash.DriverName().empty()) {
+        std::printf("idle: the clip player found no sound server\n");
+        return false;
+    }
+    const auto click = std::chrono::steady_clock::now();
+    flash.LoadMovie(0, kFolder + "3rdStringA.swf");
+    if (!flash.StreamOpen()) {
+        std::printf("idle: the click opened no stream\n");
+        return false;
+    }
+    for (int i = 0; i < 3000 && flash.StreamOpen(); ++i) std::this_thread::sleep_for(10ms);
+    if (flash.StreamOpen()) {
+        std::printf("idle: the player's stream stayed open 30 s after the click\n");
+        return false;
+    }
+    std::printf("click played; the player closed its stream %.1f s after it\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - click).count());
+    return true;
+}
 constexpr auto kMeasure = 10s;
 
 // Processor time of every thread of a process so far, in nanoseconds.
@@ -94,11 +123,21 @@ int main(int argc, char** argv)
         std::perror(program.c_str());
         _exit(127);
     }
+    platform::SoundFlash::Options options;
+    options.preloadFolder = kFolder;
+    platform::SoundFlash flash(options);
+    if (!ClickThenSilence(flash)) {
+        kill(child, SIGTERM);
+        waitpid(child, nullptr, 0);
+        fs::remove_all(home);
+        return 1;
+    }
     std::this_thread::sleep_for(kSettle);
     const auto start = std::chrono::steady_clock::now();
-    const double programBefore = CpuNs(child), serverBefore = CpuNs(server);
+    const pid_t self = getpid();
+    const double programBefore = CpuNs(child), playerBefore = CpuNs(self), serverBefore = CpuNs(server);
     std::this_thread::sleep_for(kMeasure);
-    const double programAfter = CpuNs(child), serverAfter = CpuNs(server);
+    const double programAfter = CpuNs(child), playerAfter = CpuNs(self), serverAfter = CpuNs(server);
     const double wallNs = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
     kill(child, SIGTERM);
     int status = 0;
@@ -107,10 +146,13 @@ int main(int argc, char** argv)
 
     const double programShare = (programAfter - programBefore) / wallNs * 100;
     const double serverShare = (serverAfter - serverBefore) / wallNs * 100;
-    std::printf("silence: %.0f s after %.0f s of settling (%s)\n", wallNs / 1e9,
+    const double playerShare = (playerAfter - playerBefore) / wallNs * 100;
+    std::printf("silence: %.0f s after %.0f s of settling, the player's stream closed (%s)\n", wallNs / 1e9,
                 std::chrono::duration<double>(kSettle).count(), program.c_str());
     std::printf("  program %.2f %% of a core, sound server (pid %d) %.2f %%, together %.2f %%   target: <= 1 %%\n",
                 programShare, static_cast<int>(server), serverShare, programShare + serverShare);
+    std::printf("  the clip player after its click (this process) %.2f %%, with the server %.2f %%\n", playerShare,
+                playerShare + serverShare);
     if (WIFEXITED(status))
         std::printf("  the program ended on SIGTERM with exit status %d\n", WEXITSTATUS(status));
     else

@@ -42,11 +42,12 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 # A home of its own: the file-type registration of every start stays out of the user's, and
-# without a printer the PDFs go into its documents folder.
+# without a printer the PDFs go into its documents folder; a sound server that is not there keeps
+# it silent.
 mkdir -p "$home/config" "$home/Documents"
 # shellcheck disable=SC2016  # the desktop's settings name $HOME themselves
 echo 'XDG_DOCUMENTS_DIR="$HOME/Documents"' >"$home/config/user-dirs.dirs"
-env_app=(XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" SDL_AUDIODRIVER=dummy)
+env_app=(XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" PULSE_SERVER="unix:$home/no-sound-server")
 if [[ $to == printer ]]; then
     [[ $(lpstat -d 2>/dev/null) == *": PDF" ]] || { echo "the default printer is not the PDF queue" >&2; exit 1; }
     queue=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF

@@ -26,8 +26,9 @@ trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-# A home of its own, so the file-type registration of every start stays out of the user's.
-XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data SDL_AUDIODRIVER=dummy "$bin" &
+# A home of its own, so the file-type registration of every start stays out of the user's, and a
+# sound server that is not there, so the clicks stay silent.
+XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data PULSE_SERVER="unix:$home/no-sound-server" "$bin" &
 app=$!
 win=
 for _ in $(seq 100); do

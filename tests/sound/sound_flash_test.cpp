@@ -2,11 +2,15 @@
 // sink) its output is recorded from the sink's monitor with parec; without a server it must fall
 // back to silence and keep working.
 #include "audio_analysis.h"
+#include "platform/clock/due_time.h"
 #include "platform/flash/sound_flash.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,6 +19,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -159,11 +164,13 @@ protected:
             GTEST_SKIP() << "no PulseAudio server reachable: start one with eval \"$(tools/pulse-null-sink.sh)\"";
     }
 
-    static std::unique_ptr<SoundFlash> OpenPlayer(bool preload, std::chrono::milliseconds idleAfter = 2000ms)
+    static std::unique_ptr<SoundFlash> OpenPlayer(bool preload, std::chrono::milliseconds idleAfter = 2000ms,
+                                                  std::chrono::microseconds playbackLatency = 25ms)
     {
         SoundFlash::Options options;
         if (preload) options.preloadFolder = kFolder;
         options.idleAfter = idleAfter;
+        options.playbackLatency = playbackLatency;
         auto flash = std::make_unique<SoundFlash>(options);
         EXPECT_TRUE(flash->WaitUntilReady(5s));
         EXPECT_EQ(flash->DriverName(), "pulseaudio");
@@ -223,6 +230,65 @@ TEST_F(SoundFlashOnServer, ClipNotDecodedYetSoundsWhenReady)
     const std::size_t onset = FirstAudible(heard);
     ASSERT_LT(onset, heard.size()) << "nothing was heard";
     EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), onset + Ms(520), 75, 500), kA2), 0.8);
+}
+
+// A load made by a playback step, as the step clock's tick makes it: placed on its due moment.
+void StepLoad(SoundFlash& flash, const std::string& clip)
+{
+    const platform::DueScope step(std::chrono::steady_clock::now());
+    flash.LoadMovie(0, clip);
+}
+
+// The newest load wins even when it starts sooner: a click just after a step's load is all that
+// is heard, and the step's clip never takes over when its own later start comes. The playback
+// latency is stretched to a second so that no busy moment of the test can let the step's clip
+// start before the click is made.
+TEST_F(SoundFlashOnServer, ClickAfterAStepsLoadIsAllThatIsHeard)
+{
+    auto flash = OpenPlayer(true, 2000ms, 1s);
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
+    std::this_thread::sleep_for(200ms);
+    StepLoad(*flash, kFolder + "3rdStringA.swf");  // A3, due a second from now
+    std::this_thread::sleep_for(3ms);
+    flash->LoadMovie(0, kFolder + "2ndStringE.swf");  // E4 at once
+    std::this_thread::sleep_for(2500ms);
+    const auto heard = recording.Stop();
+
+    const std::size_t onset = FirstAudible(heard);
+    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto track = PitchTrack(heard, onset + Ms(20), LastAudible(heard), 150, 500);
+    EXPECT_GT(ShareAt(track, kE4), 0.8);
+    EXPECT_EQ(ShareAt(track, kA3), 0.0) << "the step's clip sounded after the click that replaced it";
+}
+
+// A step's clip that is not decoded yet takes the place of the silence standing in for it: it
+// starts no earlier than the step asked (the note before sounds on until then) and is not cut
+// off when that moment comes, but sounds in full. The latency is stretched as above.
+TEST_F(SoundFlashOnServer, StepsClipDecodedLateSoundsInItsPlaceAndInFull)
+{
+    auto flash = OpenPlayer(false, 2000ms, 1s);
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
+    std::this_thread::sleep_for(200ms);
+    flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2, decoded at this click
+    std::this_thread::sleep_for(300ms);
+    StepLoad(*flash, kFolder + "2ndStringE.swf");  // E4, not decoded yet, due a second from now
+    std::this_thread::sleep_for(3500ms);
+    const auto heard = recording.Stop();
+
+    const std::size_t onset = FirstAudible(heard);
+    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto track = PitchTrack(heard, onset + Ms(20), LastAudible(heard), 75, 500);
+    const auto second = std::find_if(track.begin(), track.end(), [](const auto& hz) { return Near(hz, kE4); });
+    ASSERT_NE(second, track.end()) << "the step's clip was never heard";
+    const std::vector<std::optional<double>> first(track.begin(), second);
+    const std::vector<std::optional<double>> after(std::min(second + 2, track.end()), track.end());
+    // Windows step by 15 ms: the note before lasts its 300 ms and the second's wait (1.3 s in all).
+    EXPECT_GT(first.size(), 60u) << "the step's clip started before its moment";
+    EXPECT_GT(ShareAt(first, kA2), 0.8);
+    EXPECT_GT(after.size(), 85u) << "the step's clip was cut short";  // it rings audibly for 1.5 s
+    EXPECT_GT(ShareAt(after, kE4), 0.8);
 }
 
 // The player holds a stream only while something sounds: a rest opens none, a silence lets it
@@ -311,9 +377,46 @@ TEST(SoundFlashWithoutServer, RunsOnSilently)
     SUCCEED() << "the player closed without hanging";
 }
 
+// A server that accepts the connection and never answers: the player gives up on it after its
+// connect timeout, and closing the player, also while it still waits, takes no longer. The bound
+// is generous; the fault it catches is a wait of half a minute.
+TEST(SoundFlashWithoutServer, ServerThatNeverAnswersHoldsNothingUp)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("native")).toStdString();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof(address.sun_path));
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 16), 0);  // connections complete in the backlog; none is ever read
+    ScopedEnv server("PULSE_SERVER", ("unix:" + path).c_str());
+    constexpr auto kBound = 10s;
+    {
+        const auto start = std::chrono::steady_clock::now();
+        auto flash = std::make_unique<SoundFlash>();
+        EXPECT_TRUE(flash->WaitUntilReady(kBound)) << "still waiting for the server";
+        EXPECT_EQ(flash->DriverName(), "");
+        flash->LoadMovie(0, kFolder + "3rdStringA.swf");
+        flash.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kBound);
+    }
+    {
+        auto flash = std::make_unique<SoundFlash>();
+        std::this_thread::sleep_for(50ms);  // the connection is made and waits for its answer
+        const auto start = std::chrono::steady_clock::now();
+        flash.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kBound) << "closing waited for the server";
+    }
+    ::close(listener);
+}
+
 // When a clip starts: a click soon after the call; a playback step's clip on its grid point plus
 // the constant latency, so that a tick that ran late still sounds on time; one later than the
-// latency allows, at once.
+// latency less the click's delay allows, as soon as a click.
 TEST(SoundFlashStart, ClicksSoonStepsOnTheirGridPoint)
 {
     SoundFlash::Options options;

@@ -38,6 +38,7 @@ constexpr int kLayers = 4;              // the program only uses layer 0
 constexpr std::size_t kMaxPending = 64;  // loads not yet started; more than enough for clicks
 constexpr const char* kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
 constexpr auto kConnectTimeout = std::chrono::seconds(3);
+constexpr pa_usec_t kWaitTick = 100'000;  // how often a wait for the server looks at the clock
 // Below the sound server's own real-time priority (5 by default), above everything else.
 constexpr int kRealtimePriority = 4;
 constexpr pa_usec_t kIdleCheck = 250'000;  // how often an open stream is checked for silence
@@ -142,6 +143,7 @@ struct DecodeJob {
     std::string file;
     int layer = 0;
     std::uint64_t generation = 0;
+    std::int64_t startNs = 0;  // when the load wanted it to start; it never starts earlier
 };
 
 }  // namespace
@@ -205,7 +207,7 @@ struct SoundFlash::Impl {
         if (!decoded) {
             {
                 std::lock_guard lock(jobMutex);
-                jobs.push_back({std::move(file), layer, generation});
+                jobs.push_back({std::move(file), layer, generation, startNs});
             }
             jobReady.notify_all();
         }
@@ -269,16 +271,29 @@ struct SoundFlash::Impl {
         return ok;
     }
 
-    // Waits (with the loop locked) until `ready` or `failed` says so, or the time is up.
+    // Waits (with the loop locked) until `ready` or `failed` says so, the time is up, or the player
+    // is being destroyed. A server that accepts and never answers sends no event at all, so a timer
+    // of the loop wakes the wait now and then to look at the clock.
     template <typename Ready, typename Failed>
     bool WaitFor(Ready isReady, Failed hasFailed)
     {
         const auto until = std::chrono::steady_clock::now() + kConnectTimeout;
+        pa_time_event* wake = pa_context_rttime_new(context, pa_rtclock_now() + kWaitTick,
+            [](pa_mainloop_api*, pa_time_event* event, const timeval*, void* self) {
+                auto* me = static_cast<Impl*>(self);
+                pa_context_rttime_restart(me->context, event, pa_rtclock_now() + kWaitTick);
+                pa_threaded_mainloop_signal(me->loop, 0);
+            }, this);
+        bool ok = true;
         while (!isReady()) {
-            if (hasFailed() || std::chrono::steady_clock::now() > until) return false;
+            if (!wake || hasFailed() || std::chrono::steady_clock::now() > until || IsStopping()) {
+                ok = false;
+                break;
+            }
             pa_threaded_mainloop_wait(loop);
         }
-        return true;
+        if (wake) pa_threaded_mainloop_get_api(loop)->time_free(wake);
+        return ok;
     }
 
     bool ConnectStream()
@@ -360,19 +375,24 @@ struct SoundFlash::Impl {
         for (const Voice& voice : voices) sounding = sounding || voice.clip;
         const std::int64_t now = NowNs();
         if (sounding) lastSoundNs = now;
-        bool close = failed;
-        if (!close && now - lastSoundNs >= std::chrono::nanoseconds(options.idleAfter).count()) {
+        const bool quiet = now - lastSoundNs >= std::chrono::nanoseconds(options.idleAfter).count();
+        bool close = false;
+        if (failed || quiet) {
+            // Decided and marked closed in one step: a load queued before this keeps the stream
+            // open, one queued after it sees the stream closed and opens a new one as soon as
+            // this callback lets go of the loop.
             std::lock_guard lock(commandMutex);
-            close = pending.empty();
+            close = failed || pending.empty();
+            if (close) {
+                pending.clear();  // only a failed stream has any
+                streamOpen = false;
+            }
         }
         if (!close) {
             pa_context_rttime_restart(context, idleTimer, pa_rtclock_now() + kIdleCheck);
             return;
         }
         DropStream();
-        std::lock_guard lock(commandMutex);
-        pending.clear();  // only a failed stream has any
-        streamOpen = false;
     }
 
     void CloseStream()
@@ -427,8 +447,10 @@ struct SoundFlash::Impl {
         }
         const Clip* clip = Decode(job.file);
         std::lock_guard lock(loadMutex);
+        // The clip takes its silent placeholder's place: never before it, or the placeholder
+        // would start later and cut the clip off.
         if (generations[static_cast<std::size_t>(job.layer)] == job.generation)
-            Push({job.layer, clip, NowNs() + startDelayNs});
+            Push({job.layer, clip, std::max(job.startNs, NowNs() + startDelayNs)});
         return true;
     }
 
@@ -451,11 +473,14 @@ struct SoundFlash::Impl {
 
     // Queues a command, and opens the stream if silence had closed it. Silence (a rest, or a clip
     // still being decoded) asked for while the stream is closed is what plays already.
+    // The newest load of a layer wins: whatever the layer was still to start is dropped, even if it
+    // would have started earlier (a click just after a step's load, which starts later).
     void Push(const Command& command)
     {
         bool open = false;
         {
             std::lock_guard lock(commandMutex);
+            std::erase_if(pending, [&](const Command& c) { return c.layer == command.layer; });
             if (!streamOpen && (!command.clip || command.clip->silent)) return;
             if (pending.size() == kMaxPending) pending.erase(pending.begin());
             pending.push_back(command);

@@ -7,11 +7,15 @@
 // LoadMovie only timestamps the request and hands it to the audio thread, which starts the clip at
 // that moment in the output stream, whatever buffer boundary comes next:
 // - a load made by scheduled work (a playback step, see platform::RunningDue) starts at the moment
-//   that work fell due plus `playbackLatency`, so a step that ran late still sounds on its grid
-//   point; one later than that starts at once;
+//   that work fell due plus `playbackLatency`, but never sooner than `startDelay` after the call:
+//   a step up to `playbackLatency - startDelay` late still sounds on its grid point, a later one
+//   starts `startDelay` after the call;
 // - any other load (a click) starts `startDelay` after the call.
-// A clip that is not decoded yet is decoded in the background and started as soon as it is ready,
-// unless a later load has replaced it. After `idleAfter` with nothing sounding the stream is closed,
+// The newest load of a layer wins: it drops whatever that layer still had to start, even a load
+// that would have started sooner. A clip that is not decoded yet is decoded in the background and
+// takes the place of the silence loaded for it meanwhile: it starts when that load asked, or as
+// soon as it is ready if that is later, unless a later load has replaced it. After `idleAfter`
+// without a clip sounding or a load starting (a rest counts as a load) the stream is closed,
 // so silence costs neither the program nor the server anything (a corked stream would still hold
 // the server's output to its short buffer); the next load opens one again, and its first data
 // waits for the server's timing, so that its clip starts as exactly as any other.
@@ -37,7 +41,7 @@ public:
         int requestFrames = 64;         // frames the server asks for at a time
         std::chrono::microseconds startDelay{8500};        // from a click's LoadMovie to its first frame
         std::chrono::microseconds playbackLatency{25000};  // from a step's due moment to its first frame
-        std::chrono::milliseconds idleAfter{2000};         // silence before the stream is closed
+        std::chrono::milliseconds idleAfter{2000};         // quiet time before the stream is closed
     };
 
     SoundFlash();
@@ -48,10 +52,12 @@ public:
 
     void LoadMovie(int layer, const std::string& path) override;
 
-    // For tests and benches: blocks until the stream is open and the preload folder decoded (or
-    // the timeout passes); returns whether that happened.
+    // For tests and benches: blocks until the connection to the server is made or given up and the
+    // preload folder decoded (or the timeout passes); returns whether that happened. The stream
+    // itself opens only with a load.
     bool WaitUntilReady(std::chrono::milliseconds timeout) const;
-    // "pulseaudio" while a server plays the stream, empty when there is no output.
+    // "pulseaudio" once connected to a server, whether a stream is open or not; empty when there is
+    // no output.
     std::string DriverName() const;
     // For benches: how often the server ran out of data, and whether a stream is open now.
     std::uint64_t Underflows() const;
