@@ -29,9 +29,9 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
 cleanup() {
-    # The sound library turns SIGTERM into a quit request that nobody reads.
+    # Ended as a desktop session ends it.
     if [[ -n $app ]]; then
-        kill -KILL "$app" 2>/dev/null || true
+        kill -TERM "$app" 2>/dev/null || true
         wait "$app" 2>/dev/null || true
     fi
     kill "$xvfb" 2>/dev/null || true
