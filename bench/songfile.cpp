@@ -178,20 +178,13 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 500;
     const int hostileRuns = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     QTemporaryDir folder;
-    const std::string song = folder.filePath(QStringLiteral("three pages.swl")).toStdString();
-    std::ofstream(song, std::ios::binary) << strumwell::songfile::SongFileText(bench::ThreePageSong());
+    const std::string song = bench::WriteThreePageSong(folder);
 
-    platform::RecordingFlash flash;
-    platform::ScriptedDialog saveDialog, openDialog;
-    platform::RecordingMessageBox messages;
-    platform::InstantKernel kernel;
-    platform::Services services;
-    services.flash = &flash;
-    services.saveDialog = &saveDialog;
-    services.openDialog = &openDialog;
-    services.messageBox = &messages;
-    services.kernel = &kernel;
-    strumwell::Strumwellfrm window(services, "");
+    bench::WindowDoubles doubles;
+    auto& saveDialog = doubles.saveDialog;
+    auto& openDialog = doubles.openDialog;
+    auto& messages = doubles.messages;
+    strumwell::Strumwellfrm window(doubles.services, "");
     window.Form_Load();
     window.Show();
     QApplication::processEvents();
