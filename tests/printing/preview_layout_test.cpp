@@ -3,6 +3,7 @@
 // texts, the button and the hidden capture box; and the staff drawn through each row unbroken.
 
 #include "preview_fixture.h"
+#include "support/caption_check.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <set>
 
 namespace strumwell::testing {
 namespace {
@@ -201,6 +203,19 @@ TEST_F(PreviewLayout, TextsAndButtonAsDesigned)
     // The named lyrics labels are the rows' labels.
     EXPECT_EQ(&w().Previews().OnePage().lblLyrics, &Preview(1).LyricsLabel(1));
     EXPECT_EQ(&w().Previews().ThreePages().lblLyricsPage3, &Preview(3).LyricsLabel(3));
+}
+
+// Every caption of the three windows (the print button, the clef letters) shows
+// whole at its design geometry.
+TEST_F(PreviewLayout, EveryCaptionFitsItsBox)
+{
+    for (int pages = 1; pages <= 3; ++pages) {
+        SCOPED_TRACE(std::to_string(pages) + "-page window");
+        PrintPreviewWindow& p = Preview(pages);
+        p.Show();
+        const std::set<std::string> seen = CheckCaptionsFit(p.ContainerWidget());
+        EXPECT_TRUE(seen.count("Command1"));
+    }
 }
 
 // A title, author or lyrics line too long for its box is cut off at the box's right edge: on one
