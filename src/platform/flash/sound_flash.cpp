@@ -23,7 +23,9 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <limits>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -42,6 +44,14 @@ constexpr pa_usec_t kWaitTick = 100'000;  // how often a wait for the server loo
 // Below the sound server's own real-time priority (5 by default), above everything else.
 constexpr int kRealtimePriority = 4;
 constexpr pa_usec_t kIdleCheck = 250'000;  // how often an open stream is checked for silence
+constexpr std::size_t kMaxStarts = 256;     // starts kept per stream; pruned long before this
+// The server's timing of the stream, between updates, is trusted to this much; a reading further
+// off, several times in a row, means the stream's clock moved (a new sink, a stalled server).
+constexpr std::int64_t kTimingTolerance = 2'000'000;
+constexpr int kTimingJumps = 3;
+constexpr std::int64_t kTimingInterval = 50'000'000;
+constexpr int kTimingSmoothing = 8;  // each reading moves the stream's clock by 1/8 of its error
+constexpr std::int64_t kMinLeadNs = 1'000'000;  // a start never lies closer to what is heard now
 
 std::int64_t NowNs()
 {
@@ -133,9 +143,12 @@ struct Command {
     std::int64_t startNs = 0;
 };
 
-struct Voice {
+// A clip placed in the stream: from `frame` on, `layer` plays `clip` (nullptr: silence) until the
+// layer's next start.
+struct Start {
+    std::int64_t frame = 0;
+    int layer = 0;
     const Clip* clip = nullptr;
-    std::size_t position = 0;
 };
 
 // A clip asked for before it was decoded: started when ready unless its layer has moved on.
@@ -310,21 +323,22 @@ struct SoundFlash::Impl {
         pa_stream_set_underflow_callback(stream, [](pa_stream*, void* self) {
             static_cast<Impl*>(self)->underflows.fetch_add(1, std::memory_order_relaxed);
         }, this);
-        pa_stream_set_latency_update_callback(stream, [](pa_stream* s, void* self) {
-            auto* me = static_cast<Impl*>(self);
-            const std::size_t writable = pa_stream_writable_size(s);
-            if (me->awaitingTiming && writable != static_cast<std::size_t>(-1) && writable > 0) me->Write(writable);
+        pa_stream_set_latency_update_callback(stream, [](pa_stream*, void* self) {
+            static_cast<Impl*>(self)->ReadTiming();
         }, this);
-        // The buffer holds what a busy machine may keep the server from asking for in time; the
-        // server asks for a little at a time, keeps the sink's latency to match, and tells the
-        // stream's timing, by which each clip starts at its own moment whatever the buffer.
+        // The stream keeps a long queue at the server, so that a busy machine can leave the audio
+        // thread (and the server's own main thread) waiting a good while without a gap, while the
+        // sink itself plays only a short way behind what it takes from the queue. A clip that must
+        // start sooner than the queue's end rewrites the queue from its first frame on: it still
+        // starts a short, fixed delay after its load. Playback never stops for want of data (no
+        // prebuffering), so the stream's frames keep one fixed relation to the clock.
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(std::clamp(options.bufferFrames, 16, 4096) * sizeof(float));
-        attr.prebuf = static_cast<std::uint32_t>(-1);
+        attr.tlength = static_cast<std::uint32_t>(std::clamp(options.bufferFrames, 16, 48000) * sizeof(float));
+        attr.prebuf = 0;
         attr.minreq = static_cast<std::uint32_t>(std::clamp(options.requestFrames, 16, 4096) * sizeof(float));
         attr.fragsize = static_cast<std::uint32_t>(-1);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING |
                                                           PA_STREAM_AUTO_TIMING_UPDATE);
         if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) == 0) return true;
         DropStream();
@@ -342,14 +356,14 @@ struct SoundFlash::Impl {
         if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) pa_stream_disconnect(stream);
         pa_stream_unref(stream);
         stream = nullptr;
-        for (Voice& voice : voices) voice = {};
+        starts.clear();
+        writeFrame = 0;
+        frameZeroNs.reset();
     }
 
     // Opens the stream for a load (called with the loop locked), and watches it for silence.
     void OpenPlayback()
     {
-        awaitingTiming = true;
-        clockLocked = false;
         lastSoundNs = NowNs();
         if (!ConnectStream()) {
             std::lock_guard lock(commandMutex);
@@ -371,10 +385,8 @@ struct SoundFlash::Impl {
     void CheckIdle()
     {
         const bool failed = stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream));
-        bool sounding = false;
-        for (const Voice& voice : voices) sounding = sounding || voice.clip;
         const std::int64_t now = NowNs();
-        if (sounding) lastSoundNs = now;
+        if (Sounding(now)) lastSoundNs = now;
         const bool quiet = now - lastSoundNs >= std::chrono::nanoseconds(options.idleAfter).count();
         bool close = false;
         if (failed || quiet) {
@@ -471,10 +483,11 @@ struct SoundFlash::Impl {
         return stopping;
     }
 
-    // Queues a command, and opens the stream if silence had closed it. Silence (a rest, or a clip
-    // still being decoded) asked for while the stream is closed is what plays already.
-    // The newest load of a layer wins: whatever the layer was still to start is dropped, even if it
-    // would have started earlier (a click just after a step's load, which starts later).
+    // Queues a command and hands it to the stream, opening the stream if silence had closed it.
+    // Silence (a rest, or a clip still being decoded) asked for while the stream is closed is what
+    // plays already. The newest load of a layer wins: whatever the layer was still to start is
+    // dropped, even if it would have started earlier (a click just after a step's load, which
+    // starts later).
     void Push(const Command& command)
     {
         bool open = false;
@@ -486,19 +499,148 @@ struct SoundFlash::Impl {
             pending.push_back(command);
             open = streamOpen;
         }
-        if (open || !connected) return;
+        if (!connected) return;
         pa_threaded_mainloop_lock(loop);
         {
             std::lock_guard lock(commandMutex);
             open = streamOpen;
             streamOpen = true;
         }
-        if (!open && PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) OpenPlayback();
-        else if (!open) {
+        if (open) PlacePending();
+        else if (PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) OpenPlayback();
+        else {
             std::lock_guard lock(commandMutex);
             streamOpen = false;
         }
         pa_threaded_mainloop_unlock(loop);
+    }
+
+    // --- the stream's frames (everything below runs with the loop locked) ---
+
+    // The server's reading of which frame is heard now, folded into the stream's clock: the first
+    // reading sets it, later ones nudge it (their jitter would move every start), and a clock
+    // that keeps reading far off is set afresh.
+    void ReadTiming()
+    {
+        if (!stream) return;
+        pa_usec_t heardUs = 0;
+        if (pa_stream_get_time(stream, &heardUs) != 0) return;
+        const std::int64_t reading = NowNs() - static_cast<std::int64_t>(heardUs) * 1000;
+        if (!frameZeroNs) {
+            frameZeroNs = reading;
+            timingReadings = 1;
+        } else if (const std::int64_t error = reading - *frameZeroNs; std::llabs(error) < kTimingTolerance) {
+            // The first readings are averaged, so that a new stream's clock settles at once.
+            timingReadings = std::min(timingReadings + 1, kTimingSmoothing);
+            *frameZeroNs += error / timingReadings;
+            timingJumps = 0;
+        } else if (++timingJumps >= kTimingJumps) {
+            frameZeroNs = reading;
+            timingReadings = 1;
+            timingJumps = 0;
+        }
+        PlacePending();
+    }
+
+    // Moves the queued commands into the stream at their frames, and rewrites what the server
+    // already holds from the first frame that changed.
+    void PlacePending()
+    {
+        if (!stream || !frameZeroNs) return;
+        std::array<Command, kMaxPending> taken;
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(commandMutex);
+            for (const Command& command : pending) taken[count++] = command;
+            pending.clear();
+        }
+        if (count == 0) return;
+        const std::int64_t heard = FrameOf(NowNs());
+        const std::int64_t soonest = heard + FramesIn(kMinLeadNs);
+        std::int64_t changedFrom = writeFrame;
+        for (std::size_t i = 0; i < count; ++i) {
+            const Command& command = taken[i];
+            const std::int64_t frame = std::max(FrameOf(command.startNs), soonest);
+            std::erase_if(starts, [&](const Start& s) {
+                const bool dropped = s.layer == command.layer && s.frame > heard;
+                if (dropped) changedFrom = std::min(changedFrom, s.frame);
+                return dropped;
+            });
+            if (starts.size() == kMaxStarts) starts.erase(starts.begin());
+            const auto at = std::upper_bound(starts.begin(), starts.end(), frame,
+                                             [](std::int64_t f, const Start& s) { return f < s.frame; });
+            starts.insert(at, Start{frame, command.layer, command.clip});
+            changedFrom = std::min(changedFrom, frame);
+        }
+        lastSoundNs = NowNs();
+        if (changedFrom < writeFrame) Rewrite(std::max(changedFrom, soonest));
+    }
+
+    // Replaces the frames from `from` up to the end of what was written.
+    void Rewrite(std::int64_t from)
+    {
+        std::int64_t offset = writeFrame - from;
+        while (from < writeFrame) {
+            const auto frames = static_cast<int>(std::min<std::int64_t>(writeFrame - from, scratch.size()));
+            Render(from, scratch.data(), frames);
+            const auto bytes = static_cast<std::size_t>(frames) * sizeof(float);
+            if (pa_stream_write(stream, scratch.data(), bytes, nullptr, -offset * static_cast<std::int64_t>(sizeof(float)),
+                                PA_SEEK_RELATIVE) < 0)
+                return;
+            from += frames;
+            offset = 0;
+        }
+    }
+
+    std::int64_t FrameOf(std::int64_t ns) const
+    {
+        return static_cast<std::int64_t>(std::llround(static_cast<double>(ns - *frameZeroNs) * kRate / 1e9));
+    }
+
+    static std::int64_t FramesIn(std::int64_t ns) { return ns * kRate / 1'000'000'000; }
+
+    // Whether a clip sounds at `ns` or is still to start.
+    bool Sounding(std::int64_t ns) const
+    {
+        if (!frameZeroNs) {
+            std::lock_guard lock(commandMutex);
+            return !pending.empty();
+        }
+        const std::int64_t heard = FrameOf(ns);
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const Start& start = starts[i];
+            if (start.frame > heard) return true;
+            if (start.clip && !start.clip->silent && start.frame + ClipFrames(start.clip) > heard &&
+                NextStartOfLayer(i) > heard)
+                return true;
+        }
+        return false;
+    }
+
+    static std::int64_t ClipFrames(const Clip* clip)
+    {
+        return clip ? static_cast<std::int64_t>(clip->samples.size()) : 0;
+    }
+
+    // The frame at which the layer of starts[i] moves on to its next start.
+    std::int64_t NextStartOfLayer(std::size_t i) const
+    {
+        for (std::size_t j = i + 1; j < starts.size(); ++j)
+            if (starts[j].layer == starts[i].layer) return starts[j].frame;
+        return std::numeric_limits<std::int64_t>::max();
+    }
+
+    // Forgets starts that can no longer be heard or rewritten: those whose layer moved on, or
+    // whose clip ended, before `horizon`.
+    void Prune(std::int64_t horizon)
+    {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const Start& start = starts[i];
+            const bool over = NextStartOfLayer(i) <= horizon || start.frame + ClipFrames(start.clip) <= horizon;
+            if (!over) starts[kept++] = start;
+        }
+        starts.resize(kept);
     }
 
     // --- the audio thread (the client library's loop) ---
@@ -509,96 +651,43 @@ struct SoundFlash::Impl {
             realtimeAsked = true;
             RequestRealtime();
         }
-        if (awaitingTiming) {
-            // Until the server has told the stream's timing, nothing says when data would play;
-            // its first report (asked for as the stream opens) comes within a round trip.
-            pa_usec_t latency = 0;
-            int negative = 0;
-            if (pa_stream_get_latency(stream, &latency, &negative) != 0) return;
-            awaitingTiming = false;
+        const std::int64_t now = NowNs();
+        if (now - lastTimingAskNs >= kTimingInterval) {
+            // The server's own updates come ever more rarely, and the sink's clock may run a little
+            // off ours: ask often enough that the stream's clock never falls behind by much.
+            lastTimingAskNs = now;
+            if (pa_operation* asked = pa_stream_update_timing_info(stream, nullptr, nullptr)) pa_operation_unref(asked);
         }
+        if (frameZeroNs) Prune(FrameOf(now) - kRate / 10);
         while (bytes >= sizeof(float)) {
             void* data = nullptr;
             std::size_t size = bytes;
             if (pa_stream_begin_write(stream, &data, &size) < 0 || !data) return;
             size -= size % sizeof(float);
-            Render(static_cast<float*>(data), static_cast<int>(size / sizeof(float)));
+            const auto frames = static_cast<int>(size / sizeof(float));
+            Render(writeFrame, static_cast<float*>(data), frames);
             if (pa_stream_write(stream, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
+            writeFrame += frames;
             bytes -= std::min(bytes, size);
         }
     }
 
     // --- rendering ---
 
-    // The stream time of this buffer's first frame: now plus the time the server says the data
-    // written next takes to reach the sink's output (its timing, interpolated between updates).
-    // Before the server has sent any timing, the callbacks' own rhythm stands in: the server asks
-    // for data as it plays, with little slack, so callbacks that keep coming late mean the output
-    // itself slipped (follow as soon as a second callback confirms it), and callbacks that come
-    // early are a burst catching up (follow slowly, or clip starts would jitter with every burst).
-    std::int64_t BufferStart(int frames)
-    {
-        const std::int64_t now = NowNs();
-        const auto bufferNs = static_cast<std::int64_t>(frames * 1e9 / kRate);
-        pa_usec_t latency = 0;
-        int negative = 0;
-        std::int64_t start = now;
-        if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
-            start = now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000;
-        } else {
-            const std::int64_t expected = nextBufferNs;
-            const std::int64_t late = now - expected;
-            if (clockLocked && std::llabs(late) < 8 * bufferNs) {
-                start = late > 0 ? expected + std::min(late, lastLate) : expected + late / 16;
-                lastLate = std::max<std::int64_t>(late, 0);
-            }
-            clockLocked = true;
-        }
-        nextBufferNs = start + bufferNs;
-        return start;
-    }
-
-    void Render(float* out, int frames)
+    // The stream's frames [first, first + frames): every layer plays the clip of its latest start.
+    void Render(std::int64_t first, float* out, int frames)
     {
         std::fill(out, out + frames, 0.0f);
-        const std::int64_t bufferStart = BufferStart(frames);
-        const std::int64_t bufferEnd = nextBufferNs;
-
-        // Take the commands that start within this buffer, in order, without allocating.
-        std::array<Command, kMaxPending> due;
-        std::size_t dueCount = 0;
-        {
-            std::lock_guard lock(commandMutex);
-            auto keep = pending.begin();
-            for (auto it = pending.begin(); it != pending.end(); ++it) {
-                if (it->startNs < bufferEnd) due[dueCount++] = *it;
-                else *keep++ = *it;
-            }
-            pending.erase(keep, pending.end());
-        }
-        if (dueCount > 0) lastSoundNs = NowNs();
-
-        std::array<int, kLayers> rendered{};
-        for (std::size_t i = 0; i < dueCount; ++i) {
-            const Command& command = due[i];
-            const double offset = static_cast<double>(command.startNs - bufferStart) * kRate / 1e9;
-            const int frame = std::clamp(static_cast<int>(std::lround(offset)), 0, frames);
-            Mix(command.layer, out, rendered[static_cast<std::size_t>(command.layer)], frame);
-            rendered[static_cast<std::size_t>(command.layer)] = std::max(rendered[static_cast<std::size_t>(command.layer)], frame);
-            voices[static_cast<std::size_t>(command.layer)] = {command.clip, 0};
-        }
-        for (int layer = 0; layer < kLayers; ++layer) Mix(layer, out, rendered[static_cast<std::size_t>(layer)], frames);
-    }
-
-    void Mix(int layer, float* out, int from, int to)
-    {
-        Voice& voice = voices[static_cast<std::size_t>(layer)];
-        if (!voice.clip) return;
-        const std::vector<std::int16_t>& samples = voice.clip->samples;
+        const std::int64_t end = first + frames;
         constexpr float kScale = 1.0f / 32768.0f;
-        for (int i = from; i < to && voice.position < samples.size(); ++i)
-            out[i] += static_cast<float>(samples[voice.position++]) * kScale;
-        if (voice.position >= samples.size()) voice.clip = nullptr;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const Start& start = starts[i];
+            if (!start.clip || start.frame >= end) continue;
+            const std::int64_t from = std::max(first, start.frame);
+            const std::int64_t to = std::min({end, NextStartOfLayer(i), start.frame + ClipFrames(start.clip)});
+            const std::int16_t* samples = start.clip->samples.data();
+            for (std::int64_t f = from; f < to; ++f) out[f - first] += static_cast<float>(samples[f - start.frame]) * kScale;
+        }
     }
 
     const Options options;
@@ -639,14 +728,20 @@ struct SoundFlash::Impl {
     pa_time_event* idleTimer = nullptr;
     std::atomic<std::uint64_t> underflows{0};
 
-    // Owned by the audio thread.
-    std::array<Voice, kLayers> voices{};
+    // The open stream's contents, used with the loop locked.
+    std::vector<Start> starts = [] {  // ordered by frame; a layer's later start replaces its earlier
+        std::vector<Start> v;
+        v.reserve(kMaxStarts);
+        return v;
+    }();
+    std::int64_t writeFrame = 0;              // frames written to the stream so far
+    std::optional<std::int64_t> frameZeroNs;  // when the stream's first frame was (or would have been) heard
+    int timingJumps = 0;                      // readings in a row far off the stream's clock
+    int timingReadings = 0;                   // readings behind the clock, up to kTimingSmoothing
+    std::int64_t lastTimingAskNs = 0;         // when the server was last asked for its timing
+    std::vector<float> scratch = std::vector<float>(4096);  // a rewrite is rendered here, piece by piece
     bool realtimeAsked = false;
     std::int64_t lastSoundNs = 0;  // when something last sounded or was started
-    std::int64_t nextBufferNs = 0;
-    bool clockLocked = false;
-    bool awaitingTiming = false;  // a new stream writes nothing before the server's first timing
-    std::int64_t lastLate = 0;  // how late the previous callback came
 
     std::thread worker;  // last: starts after every member above exists
 };

@@ -4,8 +4,10 @@
 // background at construction, and every clip of the preload folder is decoded there too, so
 // LoadMovie never touches the disk for them; the stream itself opens with the first load.
 //
-// LoadMovie only timestamps the request and hands it to the audio thread, which starts the clip at
-// that moment in the output stream, whatever buffer boundary comes next:
+// LoadMovie timestamps the request and places the clip at the frame of the output stream that the
+// sink plays at that moment, rewriting what the server already holds from there on (the stream
+// keeps a long queue at the server, so a busy machine does not starve it, while every clip still
+// starts a short, fixed time after its load):
 // - a load made by scheduled work (a playback step, see platform::RunningDue) starts at the moment
 //   that work fell due plus `playbackLatency`, but never sooner than `startDelay` after the call:
 //   a step up to `playbackLatency - startDelay` late still sounds on its grid point, a later one
@@ -17,8 +19,8 @@
 // soon as it is ready if that is later, unless a later load has replaced it. After `idleAfter`
 // without a clip sounding or a load starting (a rest counts as a load) the stream is closed,
 // so silence costs neither the program nor the server anything (a corked stream would still hold
-// the server's output to its short buffer); the next load opens one again, and its first data
-// waits for the server's timing, so that its clip starts as exactly as any other.
+// the server's output to its short buffer); the next load opens one again, and its clip is placed
+// as soon as the server has told the new stream's timing, so that it starts as exactly as any other.
 // No server, a missing or damaged clip, anything but a regular file: silence, nothing reported.
 
 #include "platform/flash/flash_control.h"
@@ -37,8 +39,8 @@ public:
 
     struct Options {
         std::string preloadFolder;      // a "C:\..." folder whose clips are decoded at start
-        int bufferFrames = 320;         // frames the stream buffers ahead of the sink
-        int requestFrames = 64;         // frames the server asks for at a time
+        int bufferFrames = 1920;        // frames the stream keeps queued at the server
+        int requestFrames = 128;        // frames the server asks for at a time (and the sink's latency)
         std::chrono::microseconds startDelay{8500};        // from a click's LoadMovie to its first frame
         std::chrono::microseconds playbackLatency{25000};  // from a step's due moment to its first frame
         std::chrono::milliseconds idleAfter{2000};         // quiet time before the stream is closed
