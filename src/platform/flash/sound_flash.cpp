@@ -8,6 +8,7 @@
 #include <pulse/rtclock.h>
 
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -41,7 +42,8 @@ constexpr std::size_t kMaxPending = 64;  // loads not yet started; more than eno
 constexpr const char* kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
 constexpr auto kConnectTimeout = std::chrono::seconds(3);
 constexpr pa_usec_t kWaitTick = 100'000;  // how often a wait for the server looks at the clock
-// Below the sound server's own real-time priority (5 by default), above everything else.
+// Asked for directly: below the sound server's own real-time priority (5 by default), above
+// everything else. The desktop's real-time broker grants what it grants.
 constexpr int kRealtimePriority = 4;
 constexpr pa_usec_t kIdleCheck = 250'000;  // how often an open stream is checked for silence
 constexpr std::size_t kMaxStarts = 256;     // starts kept per stream; pruned long before this
@@ -51,7 +53,7 @@ constexpr std::int64_t kTimingTolerance = 2'000'000;
 constexpr int kTimingJumps = 3;
 constexpr std::int64_t kTimingInterval = 50'000'000;
 constexpr int kTimingSmoothing = 8;  // each reading moves the stream's clock by 1/8 of its error
-constexpr std::int64_t kMinLeadNs = 1'000'000;  // a start never lies closer to what is heard now
+constexpr std::int64_t kMinLeadNs = 2'000'000;  // a start never lies closer to what is heard now
 
 std::int64_t NowNs()
 {
@@ -120,19 +122,21 @@ std::unique_ptr<Clip> DecodeClip(const fs::path& file)
 }
 
 // Real-time scheduling for the calling (audio) thread where the system grants it: directly within
-// RLIMIT_RTPRIO (or with the right to raise it), else through the desktop's real-time broker.
-// Refused, the thread simply runs on at its normal priority.
-void RequestRealtime()
+// RLIMIT_RTPRIO (or with the right to raise it), else through the desktop's real-time broker over
+// D-Bus, which may take a while: never called with the loop locked. Refused, the thread simply
+// runs on at its normal priority. Returns whether it runs in real time now.
+bool RequestRealtime()
 {
     sched_param param{};
     param.sched_priority = kRealtimePriority;
-    if (pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0) return;
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0) return true;
     rlimit limit{};
     if (getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur > 0) {
         param.sched_priority = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, kRealtimePriority));
-        if (pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0) return;
+        if (pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0) return true;
     }
-    SDL_LinuxSetThreadPriorityAndPolicy(static_cast<Sint64>(gettid()), SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_FIFO);
+    return SDL_LinuxSetThreadPriorityAndPolicy(static_cast<Sint64>(gettid()), SDL_THREAD_PRIORITY_TIME_CRITICAL,
+                                               SCHED_FIFO) == 0;
 }
 
 // A request to the audio thread: from the stream time `startNs` on, `layer` plays `clip`
@@ -163,10 +167,10 @@ struct DecodeJob {
 
 SoundFlash::TimePoint SoundFlash::StartOf(TimePoint now, std::optional<TimePoint> due, const Options& options)
 {
-    const TimePoint soonest = now + options.startDelay;
-    if (!due) return soonest;
-    // A due moment that lies ahead (it cannot, on this clock) counts as now.
-    return std::clamp(*due + options.playbackLatency, soonest, std::max(soonest, now + options.playbackLatency));
+    if (!due) return now + options.startDelay;
+    // A due moment that lies ahead (it cannot, on this clock) counts as now; a step later than the
+    // playback latency starts at once (as soon as the stream can still be changed).
+    return std::clamp(*due + options.playbackLatency, now, now + options.playbackLatency);
 }
 
 struct SoundFlash::Impl {
@@ -273,9 +277,23 @@ struct SoundFlash::Impl {
             pa_threaded_mainloop_signal(static_cast<Impl*>(self)->loop, 0);
         }, this);
         if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+        // Loads reach the audio thread through this, so that LoadMovie never waits for its lock.
+        wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (wakeFd < 0) return false;
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop);
+        wakeEvent = api->io_new(api, wakeFd, PA_IO_EVENT_INPUT,
+            [](pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const ssize_t got = ::read(fd, &count, sizeof count);
+                static_cast<Impl*>(self)->PlacePending();
+            }, this);
+        if (!wakeEvent) return false;
         if (pa_threaded_mainloop_start(loop) < 0) return false;
         loopRunning = true;
         pa_threaded_mainloop_lock(loop);
+        pa_threaded_mainloop_once_unlocked(loop, [](pa_threaded_mainloop*, void* self) {
+            static_cast<Impl*>(self)->realtime = RequestRealtime();
+        }, this);
         const bool ok =
             WaitFor([this] { return pa_context_get_state(context) == PA_CONTEXT_READY; },
                     [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); });
@@ -334,7 +352,7 @@ struct SoundFlash::Impl {
         // prebuffering), so the stream's frames keep one fixed relation to the clock.
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(std::clamp(options.bufferFrames, 16, 48000) * sizeof(float));
+        attr.tlength = static_cast<std::uint32_t>(std::clamp(options.bufferFrames, 16, 96000) * sizeof(float));
         attr.prebuf = 0;
         attr.minreq = static_cast<std::uint32_t>(std::clamp(options.requestFrames, 16, 4096) * sizeof(float));
         attr.fragsize = static_cast<std::uint32_t>(-1);
@@ -359,6 +377,8 @@ struct SoundFlash::Impl {
         starts.clear();
         writeFrame = 0;
         frameZeroNs.reset();
+        timingJumps = 0;
+        timingReadings = 0;
     }
 
     // Opens the stream for a load (called with the loop locked), and watches it for silence.
@@ -413,6 +433,10 @@ struct SoundFlash::Impl {
         DropStream();
         if (idleTimer) pa_threaded_mainloop_get_api(loop)->time_free(idleTimer);
         idleTimer = nullptr;
+        if (wakeEvent) pa_threaded_mainloop_get_api(loop)->io_free(wakeEvent);
+        wakeEvent = nullptr;
+        if (wakeFd >= 0) ::close(wakeFd);
+        wakeFd = -1;
         if (context) {
             pa_context_disconnect(context);
             pa_context_unref(context);
@@ -500,6 +524,11 @@ struct SoundFlash::Impl {
             open = streamOpen;
         }
         if (!connected) return;
+        if (open) {
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t put = ::write(wakeFd, &one, sizeof one);
+            return;
+        }
         pa_threaded_mainloop_lock(loop);
         {
             std::lock_guard lock(commandMutex);
@@ -562,7 +591,7 @@ struct SoundFlash::Impl {
             const Command& command = taken[i];
             const std::int64_t frame = std::max(FrameOf(command.startNs), soonest);
             std::erase_if(starts, [&](const Start& s) {
-                const bool dropped = s.layer == command.layer && s.frame > heard;
+                const bool dropped = s.layer == command.layer && s.frame >= soonest;
                 if (dropped) changedFrom = std::min(changedFrom, s.frame);
                 return dropped;
             });
@@ -647,10 +676,6 @@ struct SoundFlash::Impl {
 
     void Write(std::size_t bytes)
     {
-        if (!realtimeAsked) {
-            realtimeAsked = true;
-            RequestRealtime();
-        }
         const std::int64_t now = NowNs();
         if (now - lastTimingAskNs >= kTimingInterval) {
             // The server's own updates come ever more rarely, and the sink's clock may run a little
@@ -726,7 +751,10 @@ struct SoundFlash::Impl {
     std::atomic<bool> connected{false};  // the context is ready (set once, by the worker)
     bool streamOpen = false;  // guarded by commandMutex: a stream exists or is being opened
     pa_time_event* idleTimer = nullptr;
+    int wakeFd = -1;  // written by Push, read by the loop
+    pa_io_event* wakeEvent = nullptr;
     std::atomic<std::uint64_t> underflows{0};
+    std::atomic<bool> realtime{false};  // the audio thread got real-time scheduling
 
     // The open stream's contents, used with the loop locked.
     std::vector<Start> starts = [] {  // ordered by frame; a layer's later start replaces its earlier
@@ -740,7 +768,6 @@ struct SoundFlash::Impl {
     int timingReadings = 0;                   // readings behind the clock, up to kTimingSmoothing
     std::int64_t lastTimingAskNs = 0;         // when the server was last asked for its timing
     std::vector<float> scratch = std::vector<float>(4096);  // a rewrite is rendered here, piece by piece
-    bool realtimeAsked = false;
     std::int64_t lastSoundNs = 0;  // when something last sounded or was started
 
     std::thread worker;  // last: starts after every member above exists
@@ -759,6 +786,8 @@ bool SoundFlash::WaitUntilReady(std::chrono::milliseconds timeout) const { retur
 std::string SoundFlash::DriverName() const { return impl_->DriverName(); }
 
 std::uint64_t SoundFlash::Underflows() const { return impl_->underflows.load(std::memory_order_relaxed); }
+
+bool SoundFlash::RealtimeAudio() const { return impl_->realtime.load(); }
 
 bool SoundFlash::StreamOpen() const
 {

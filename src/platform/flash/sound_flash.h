@@ -9,9 +9,8 @@
 // keeps a long queue at the server, so a busy machine does not starve it, while every clip still
 // starts a short, fixed time after its load):
 // - a load made by scheduled work (a playback step, see platform::RunningDue) starts at the moment
-//   that work fell due plus `playbackLatency`, but never sooner than `startDelay` after the call:
-//   a step up to `playbackLatency - startDelay` late still sounds on its grid point, a later one
-//   starts `startDelay` after the call;
+//   that work fell due plus `playbackLatency`: a step up to `playbackLatency` late still sounds on
+//   its grid point, a later one starts at once;
 // - any other load (a click) starts `startDelay` after the call.
 // The newest load of a layer wins: it drops whatever that layer still had to start, even a load
 // that would have started sooner. A clip that is not decoded yet is decoded in the background and
@@ -61,9 +60,11 @@ public:
     // "pulseaudio" once connected to a server, whether a stream is open or not; empty when there is
     // no output.
     std::string DriverName() const;
-    // For benches: how often the server ran out of data, and whether a stream is open now.
+    // For benches: how often the server ran out of data, whether a stream is open now, and whether
+    // the audio thread got real-time scheduling.
     std::uint64_t Underflows() const;
     bool StreamOpen() const;
+    bool RealtimeAudio() const;
 
     // When a clip loaded at `now` starts in the stream, for a load made by work due at `due`.
     static TimePoint StartOf(TimePoint now, std::optional<TimePoint> due, const Options& options);
