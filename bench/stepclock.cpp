@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -118,12 +119,21 @@ std::optional<std::size_t> FindOnset(const std::vector<float>& heard, const std:
     return at;
 }
 
+// The cores this process may run on, as nproc counts them.
+int Cores()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 // Runs `stress-ng --cpu N` (N: the cores) until destroyed.
 class Stress {
 public:
     Stress()
     {
-        const std::string cpus = std::to_string(std::max(1u, std::thread::hardware_concurrency()));
+        const std::string cpus = std::to_string(Cores());
         pid_ = fork();
         if (pid_ == 0) {
             execlp("stress-ng", "stress-ng", "--cpu", cpus.c_str(), "--quiet", static_cast<char*>(nullptr));
@@ -279,7 +289,7 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
 
     std::printf("%s, tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps heard of %zu (load average %s, then %s, on %u cores)\n",
                 condition, noteLength, interval, cycles, kPages, errors.size(), count, loadBefore.c_str(),
-                LoadAverage().c_str(), std::thread::hardware_concurrency());
+                LoadAverage().c_str(), Cores());
     if (errors.empty()) {
         std::printf("  no step was heard\n");
         return false;
@@ -287,10 +297,17 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     const double p99 = Percentile(errors, 0.99);
     std::printf("  onset error against the grid: median %.3f ms, p99 %.3f ms, max %.3f ms\n", Percentile(errors, 0.5),
                 p99, *std::max_element(errors.begin(), errors.end()));
-    std::printf("  drift at the end of each page (cell 32):");
+    // Drift: how far a page's last step has moved from where the run began (the first page's
+    // steps, by their median), so that a steady drift shows whole, not split around the middle.
+    std::vector<double> firstPage;
+    for (std::size_t i = 0; i < std::min<std::size_t>(count, kCells); ++i)
+        if (!std::isnan(onsetMs[i])) firstPage.push_back(errorMs(i));
+    std::sort(firstPage.begin(), firstPage.end());
+    const double start = firstPage.empty() ? 0.0 : firstPage[firstPage.size() / 2];
+    std::printf("  drift at the end of each page (cell 32) from the first page:");
     double lastDrift = 0;
     for (std::size_t end = kCells - 1; end < count; end += kCells) {
-        lastDrift = std::isnan(onsetMs[end]) ? 1e9 : errorMs(end);
+        lastDrift = std::isnan(onsetMs[end]) ? 1e9 : errorMs(end) - start;
         std::printf(" %+.3f", lastDrift);
     }
     std::printf(" ms\n");
@@ -340,6 +357,7 @@ int main(int argc, char** argv)
         }
         for (const int tempo : tempos) met = Run(tempo, cycles, player, recorder, "beside stress-ng") && met;
     }
-    std::printf("recording lost %zu samples\n", recorder.Holes());
+    std::printf("recording lost %zu samples; the player's audio thread ran %s\n", recorder.Holes(),
+                player.RealtimeAudio() ? "in real time" : "at normal priority (real time refused)");
     return met ? 0 : 1;
 }
