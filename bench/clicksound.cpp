@@ -125,7 +125,7 @@ int main()
         std::printf("clicksound: the monitor delivers no data\n");
         return 1;
     }
-    std::this_thread::sleep_for(500ms);
+    std::this_thread::sleep_for(3000ms);
 
     const std::uint64_t underflowsBefore = flash.Underflows();
     std::vector<std::int64_t> callNs;
@@ -173,8 +173,9 @@ int main()
     std::printf("click-to-sound over %d calls, %lld ms apart (PulseAudio default sink, latency %.2f ms,"
                 " sample clock %+.0f ppm):\n", kCalls, static_cast<long long>(kSpacing.count()),
                 static_cast<double>(recorder.SinkLatencyUs()) / 1000.0, (1e9 / kRate / overall.nsPerSample - 1.0) * 1e6);
-    std::printf("  delay  median %.2f ms  p99 %.2f ms  max %.2f ms  min %.2f ms\n", Percentile(delays, 0.5),
-                Percentile(delays, 0.99), *highest, *lowest);
+    std::printf("  delay  median %.2f ms  p99 %.2f ms  max %.2f ms (call %td)  min %.2f ms (call %td)\n",
+                Percentile(delays, 0.5), Percentile(delays, 0.99), *highest, highest - delays.begin() + 1, *lowest,
+                lowest - delays.begin() + 1);
     std::printf("  spread (max - min) %.2f ms   targets: p99 <= 10 ms, spread <= 1 ms\n", *highest - *lowest);
     const auto [quietLowest, quietHighest] = std::minmax_element(quiet.delays.begin(), quiet.delays.end());
     std::printf("first click after 10 s of silence, %d times (stream closed before %d of them):\n", silences, closed);
