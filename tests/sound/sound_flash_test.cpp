@@ -254,10 +254,11 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
         bool playingBefore;
         bool clickFirst;  // a click, then a step's load; else the other way round
         std::chrono::microseconds clickDelay;
+        std::chrono::milliseconds between;  // from the first load to the second
     } const cases[] = {
-        {"a click after a step's load, while the stream opens", SoundFlash::Options{}.bufferFrames, false, false, 8500us},
-        {"a click after a step's load, its clip queued already", 72000, true, false, 8500us},
-        {"a step's load after a click, its clip queued already", 72000, true, true, 500ms},
+        {"a click after a step's load, while the stream opens", SoundFlash::Options{}.bufferFrames, false, false, 8500us, 3ms},
+        {"a click after a step's load, its clip queued already", 72000, true, false, 8500us, 100ms},
+        {"a step's load after a click, its clip queued already", 72000, true, true, 500ms, 100ms},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -275,14 +276,14 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
             flash.LoadMovie(0, e4);  // the stream opens and settles
             std::this_thread::sleep_for(500ms);
         }
-        // The first load reaches the stream before the second is made.
+        // In a playing stream the first load is placed in the queue before the second is made.
         if (c.clickFirst) {
             flash.LoadMovie(0, a3);
-            std::this_thread::sleep_for(100ms);
+            std::this_thread::sleep_for(c.between);
             StepLoad(flash, e4);
         } else {
             StepLoad(flash, a3);
-            std::this_thread::sleep_for(100ms);
+            std::this_thread::sleep_for(c.between);
             flash.LoadMovie(0, e4);
         }
         std::this_thread::sleep_for(2500ms);
@@ -450,7 +451,7 @@ TEST(SoundFlashWithoutServer, ServerThatNeverAnswersHoldsNothingUp)
 
 // When a clip starts: a click soon after the call; a playback step's clip on its grid point plus
 // the constant latency, so that a tick that ran late still sounds on time; one later than the
-// latency less the click's delay allows, as soon as a click.
+// latency, at once.
 TEST(SoundFlashStart, ClicksSoonStepsOnTheirGridPoint)
 {
     SoundFlash::Options options;
@@ -465,7 +466,7 @@ TEST(SoundFlashStart, ClicksSoonStepsOnTheirGridPoint)
         {"a click", std::nullopt, 8ms},
         {"a step on time", 0ms, 25ms},
         {"a step 10 ms late", 10ms, 15ms},
-        {"a step 25 ms late, the latest that still sounds on its grid point", 25ms, 0ms},
+        {"a step 25 ms late: its grid point is now", 25ms, 0ms},
         {"a step 30 ms late starts at once", 30ms, 0ms},
         {"a step a second late starts at once", 1000ms, 0ms},
         {"a due moment ahead counts as now", -5ms, 25ms},

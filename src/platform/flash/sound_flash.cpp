@@ -38,7 +38,7 @@ namespace fs = std::filesystem;
 
 constexpr int kRate = 48000;
 constexpr int kLayers = 4;              // the program only uses layer 0
-constexpr std::size_t kMaxPending = 64;  // loads not yet started; more than enough for clicks
+constexpr std::size_t kMaxPending = 64;  // loads not yet placed in the stream; more than enough
 constexpr const char* kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
 constexpr auto kConnectTimeout = std::chrono::seconds(3);
 constexpr pa_usec_t kWaitTick = 100'000;  // how often a wait for the server looks at the clock
@@ -53,7 +53,9 @@ constexpr std::int64_t kTimingTolerance = 2'000'000;
 constexpr int kTimingJumps = 3;
 constexpr std::int64_t kTimingInterval = 50'000'000;
 constexpr int kTimingSmoothing = 8;  // each reading moves the stream's clock by 1/8 of its error
-constexpr std::int64_t kMinLeadNs = 2'000'000;  // a start never lies closer to what is heard now
+// A start never lies closer to what is heard now than the sink plays ahead (it takes the server's
+// data a request at a time) plus a millisecond for the rewrite to reach the server.
+constexpr std::int64_t kLeadMarginNs = 1'000'000;
 
 std::int64_t NowNs()
 {
@@ -139,7 +141,7 @@ bool RequestRealtime()
                                                SCHED_FIFO) == 0;
 }
 
-// A request to the audio thread: from the stream time `startNs` on, `layer` plays `clip`
+// A request to the audio thread: from the moment `startNs` (steady clock) on, `layer` plays `clip`
 // (nullptr: silence).
 struct Command {
     int layer = 0;
@@ -242,7 +244,7 @@ struct SoundFlash::Impl {
         return driverName;
     }
 
-    // --- the worker thread: opens the stream, decodes, closes the stream at the end ---
+    // --- the worker thread: connects to the server, decodes, disconnects at the end ---
 
     void Work()
     {
@@ -291,12 +293,13 @@ struct SoundFlash::Impl {
         if (pa_threaded_mainloop_start(loop) < 0) return false;
         loopRunning = true;
         pa_threaded_mainloop_lock(loop);
-        pa_threaded_mainloop_once_unlocked(loop, [](pa_threaded_mainloop*, void* self) {
-            static_cast<Impl*>(self)->realtime = RequestRealtime();
-        }, this);
         const bool ok =
             WaitFor([this] { return pa_context_get_state(context) == PA_CONTEXT_READY; },
                     [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); });
+        if (ok)
+            pa_threaded_mainloop_once_unlocked(loop, [](pa_threaded_mainloop*, void* self) {
+                static_cast<Impl*>(self)->realtime = RequestRealtime();
+            }, this);
         pa_threaded_mainloop_unlock(loop);
         connected = ok;
         return ok;
@@ -509,9 +512,9 @@ struct SoundFlash::Impl {
 
     // Queues a command and hands it to the stream, opening the stream if silence had closed it.
     // Silence (a rest, or a clip still being decoded) asked for while the stream is closed is what
-    // plays already. The newest load of a layer wins: whatever the layer was still to start is
-    // dropped, even if it would have started earlier (a click just after a step's load, which
-    // starts later).
+    // plays already. The newest load of a layer wins: whatever the layer was still to start (more
+    // than the lead ahead of what is heard) is dropped, even if it would have started earlier (a
+    // click just after a step's load, which starts later).
     void Push(const Command& command)
     {
         bool open = false;
@@ -529,14 +532,13 @@ struct SoundFlash::Impl {
             [[maybe_unused]] const ssize_t put = ::write(wakeFd, &one, sizeof one);
             return;
         }
+        // Only a load opens a stream, and loads come one at a time (under loadMutex).
         pa_threaded_mainloop_lock(loop);
         {
             std::lock_guard lock(commandMutex);
-            open = streamOpen;
             streamOpen = true;
         }
-        if (open) PlacePending();
-        else if (PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) OpenPlayback();
+        if (PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) OpenPlayback();
         else {
             std::lock_guard lock(commandMutex);
             streamOpen = false;
@@ -585,7 +587,7 @@ struct SoundFlash::Impl {
         }
         if (count == 0) return;
         const std::int64_t heard = FrameOf(NowNs());
-        const std::int64_t soonest = heard + FramesIn(kMinLeadNs);
+        const std::int64_t soonest = heard + leadFrames;
         std::int64_t changedFrom = writeFrame;
         for (std::size_t i = 0; i < count; ++i) {
             const Command& command = taken[i];
@@ -717,8 +719,9 @@ struct SoundFlash::Impl {
 
     const Options options;
     const std::int64_t startDelayNs;
+    const std::int64_t leadFrames = std::clamp(options.requestFrames, 16, 4096) + FramesIn(kLeadMarginNs);
 
-    // Decoded clips by local file name; entries are never removed while the device is open, so
+    // Decoded clips by local file name; entries are never removed while the player exists, so
     // the callback may hold plain pointers to them.
     std::mutex cacheMutex;
     std::unordered_map<std::string, std::unique_ptr<Clip>> cache;
@@ -743,7 +746,8 @@ struct SoundFlash::Impl {
         return v;
     }();
 
-    // Set up and torn down by the worker thread; the stream is used under the loop's lock.
+    // The connection is set up and torn down by the worker thread; the stream is opened by a load
+    // and dropped by the idle check, and used only under the loop's lock.
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;

@@ -9,17 +9,19 @@
 // keeps a long queue at the server, so a busy machine does not starve it, while every clip still
 // starts a short, fixed time after its load):
 // - a load made by scheduled work (a playback step, see platform::RunningDue) starts at the moment
-//   that work fell due plus `playbackLatency`: a step up to `playbackLatency` late still sounds on
-//   its grid point, a later one starts at once;
+//   that work fell due plus `playbackLatency`: a step late by up to `playbackLatency` (less the
+//   few milliseconds by which the sink plays ahead of the stream) still sounds on its grid point,
+//   a later one starts as soon as the stream can take it;
 // - any other load (a click) starts `startDelay` after the call.
-// The newest load of a layer wins: it drops whatever that layer still had to start, even a load
-// that would have started sooner. A clip that is not decoded yet is decoded in the background and
-// takes the place of the silence loaded for it meanwhile: it starts when that load asked, or as
-// soon as it is ready if that is later, unless a later load has replaced it. After `idleAfter`
-// without a clip sounding or a load starting (a rest counts as a load) the stream is closed,
-// so silence costs neither the program nor the server anything (a corked stream would still hold
-// the server's output to its short buffer); the next load opens one again, and its clip is placed
-// as soon as the server has told the new stream's timing, so that it starts as exactly as any other.
+// The newest load of a layer wins: it drops whatever that layer still had to start (beyond the
+// few milliseconds the sink plays ahead), even a load that would have started sooner. A clip that
+// is not decoded yet is decoded in the background and takes the place of the silence loaded for
+// it meanwhile: it starts when that load asked, or as soon as it is ready if that is later,
+// unless a later load has replaced it. After `idleAfter` without a clip sounding or a load
+// starting (a rest counts as a load) the stream is closed, so silence costs neither the program
+// nor the server anything (a corked stream would still hold the server's output to its short
+// buffer); the next load opens one again, and its clip is placed as soon as the server has told
+// the new stream's timing, so that it starts as exactly as any other.
 // No server, a missing or damaged clip, anything but a regular file: silence, nothing reported.
 
 #include "platform/flash/flash_control.h"
