@@ -5,6 +5,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <limits>
@@ -78,22 +79,40 @@ public:
     SampleClock Clock(std::int64_t sinceNs, std::int64_t untilNs = INT64_MAX)
     {
         std::lock_guard lock(mutex_);
+        std::vector<const Reading*> window;
+        for (const Reading& r : readings_)
+            if (r.arrivalNs >= sinceNs && r.arrivalNs <= untilNs) window.push_back(&r);
+        SampleClock clock;
+        if (window.empty()) return clock;
+        // The rate is fitted through the readings that came with the least delay, one from each of
+        // up to 16 stretches of the window: a busy machine delays some reads more than others,
+        // which would tilt a fit through all of them.
+        constexpr std::size_t kStretches = 16;
+        const double first = static_cast<double>(window.front()->endSample);
+        const double span = static_cast<double>(window.back()->endSample) - first + 1;
+        std::array<const Reading*, kStretches> quickest{};
+        const auto delay = [&](const Reading* r) {
+            return static_cast<double>(r->arrivalNs - sinceNs) - clock.nsPerSample * static_cast<double>(r->endSample);
+        };
+        for (const Reading* r : window) {
+            auto bin = static_cast<std::size_t>((static_cast<double>(r->endSample) - first) / span * kStretches);
+            bin = std::min(bin, kStretches - 1);
+            if (!quickest[bin] || delay(r) < delay(quickest[bin])) quickest[bin] = r;
+        }
         double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (const Reading& r : readings_) {
-            if (r.arrivalNs < sinceNs || r.arrivalNs > untilNs) continue;
-            const double x = static_cast<double>(r.endSample), y = static_cast<double>(r.arrivalNs - sinceNs);
+        for (const Reading* r : quickest) {
+            if (!r) continue;
+            const double x = static_cast<double>(r->endSample), y = static_cast<double>(r->arrivalNs - sinceNs);
             n += 1;
             sx += x;
             sy += y;
             sxx += x * x;
             sxy += x * y;
         }
-        SampleClock clock;
         if (n > 2) clock.nsPerSample = (n * sxy - sx * sy) / (n * sxx - sx * sx);
         double zero = 1e300;
-        for (const Reading& r : readings_)
-            if (r.arrivalNs >= sinceNs && r.arrivalNs <= untilNs)
-                zero = std::min(zero, static_cast<double>(r.arrivalNs) - clock.nsPerSample * static_cast<double>(r.endSample));
+        for (const Reading* r : window)
+            zero = std::min(zero, static_cast<double>(r->arrivalNs) - clock.nsPerSample * static_cast<double>(r->endSample));
         clock.zeroNs = zero + static_cast<double>(sinkLatencyUs_) * 1000.0;
         return clock;
     }
