@@ -72,7 +72,7 @@ Heard Listen(MonitorRecorder& recorder, const std::vector<std::int64_t>& callNs,
     Heard heard;
     for (const std::int64_t call : callNs) {
         // A clock fitted around each call: the sink's rate may wander a little over the run.
-        const auto clock = recorder.Clock(call - 200'000'000, call + 200'000'000);
+        const auto clock = recorder.Clock(call - 1'000'000'000, call + 1'000'000'000);
         const double first = (static_cast<double>(call) - clock.zeroNs) / clock.nsPerSample - kRate / 1000.0;
         for (auto i = static_cast<std::size_t>(std::max(0.0, first)); i < samples.size(); ++i) {
             if (!(std::fabs(samples[i]) > kThreshold)) continue;  // NaN: lost by the recording
