@@ -90,9 +90,15 @@ Heard Listen(MonitorRecorder& recorder, const std::vector<std::int64_t>& callNs,
 
 double Percentile(std::vector<double> values, double p)
 {
+    if (values.empty()) return 0.0;
     std::sort(values.begin(), values.end());
     const auto index = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
     return values[std::min(index, values.size() - 1)];
+}
+
+double Max(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
 }
 
 }  // namespace
@@ -129,30 +135,33 @@ int main()
 
     const std::uint64_t underflowsBefore = flash.Underflows();
     std::vector<std::int64_t> callNs;
-    std::vector<double> callCostUs;
-    const auto click = [&] {
+    // What each LoadMovie call costs its caller, clicks and rests alike: into a playing stream,
+    // and the first call after silence, which opens the stream again.
+    std::vector<double> playingCostUs;
+    std::vector<double> openingCostUs;
+    const auto timedLoad = [&](const std::string& clip, std::vector<double>& costs) {
         const std::int64_t before = NowNs();
-        flash.LoadMovie(0, kFolder + kClip);
-        const std::int64_t after = NowNs();
-        callCostUs.push_back(static_cast<double>(after - before) / 1000.0);
+        flash.LoadMovie(0, kFolder + clip);
+        costs.push_back(static_cast<double>(NowNs() - before) / 1000.0);
         return before;
     };
     auto next = std::chrono::steady_clock::now();
     for (int i = 0; i < kCalls; ++i) {
         std::this_thread::sleep_until(next);
-        callNs.push_back(click());
+        callNs.push_back(timedLoad(kClip, playingCostUs));
         std::this_thread::sleep_until(next + kRestAfter);
-        flash.LoadMovie(0, kFolder + "rest.swf");
+        timedLoad("rest.swf", playingCostUs);
         next += kSpacing;
     }
     std::vector<std::int64_t> afterSilenceNs;
     int closed = 0;
     for (int i = 0; i < silences; ++i) {
         std::this_thread::sleep_for(10s);
-        closed += !flash.StreamOpen();
-        afterSilenceNs.push_back(click());
+        const bool opens = !flash.StreamOpen();
+        closed += opens;
+        afterSilenceNs.push_back(timedLoad(kClip, opens ? openingCostUs : playingCostUs));
         std::this_thread::sleep_for(kRestAfter);
-        flash.LoadMovie(0, kFolder + "rest.swf");
+        timedLoad("rest.swf", playingCostUs);
     }
     std::this_thread::sleep_for(500ms);
     const std::uint64_t underflows = flash.Underflows() - underflowsBefore;
@@ -193,13 +202,17 @@ int main()
     std::printf("  player: %d frames buffered, %d asked for at a time, start %lld us after the call; load average %s\n",
                 options.bufferFrames, options.requestFrames,
                 static_cast<long long>(options.startDelay.count()), load.c_str());
-    std::printf("  LoadMovie call  median %.1f us  max %.1f us   target: <= 200 us\n", Percentile(callCostUs, 0.5),
-                *std::max_element(callCostUs.begin(), callCostUs.end()));
+    const double callCostMax = std::max(Max(playingCostUs), Max(openingCostUs));
+    std::printf("  LoadMovie call  into a playing stream: median %.1f us  p99 %.1f us  max %.1f us (%zu calls)\n",
+                Percentile(playingCostUs, 0.5), Percentile(playingCostUs, 0.99), Max(playingCostUs), playingCostUs.size());
+    std::printf("                  opening the stream after silence: median %.1f us  max %.1f us (%zu calls)\n",
+                Percentile(openingCostUs, 0.5), Max(openingCostUs), openingCostUs.size());
     std::printf("  the player's audio thread ran %s\n",
                 flash.RealtimeAudio() ? "in real time" : "at normal priority (real time refused)");
     const bool met = Percentile(delays, 0.99) <= 10.0 && Percentile(quiet.delays, 0.99) <= 10.0 && allSpread <= 1.0 &&
                      burst.dropouts + quiet.dropouts == 0 && underflows == 0;
-    std::printf("targets (p99 <= 10 ms and spread <= 1 ms from silence as in a burst, no dropouts): %s\n",
-                met ? "met" : "MISSED");
+    std::printf("targets (p99 <= 10 ms and spread <= 1 ms from silence as in a burst, no dropouts): %s;"
+                " LoadMovie <= 200 us: %s\n",
+                met ? "met" : "MISSED", callCostMax <= 200.0 ? "met" : "missed");
     return met ? 0 : 1;
 }

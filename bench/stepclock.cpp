@@ -61,12 +61,15 @@ public:
         if (rest && !lastWasRest) dues.push_back(platform::RunningDue().value_or(Clock::now()));
         if (!rest) clips.push_back(path);
         lastWasRest = rest;
+        const auto before = Clock::now();
         player_.LoadMovie(layer, path);
+        costUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - before).count());
         if (onLoad) onLoad();
     }
     std::string restPath = strumwell::clips::ClipPath(strumwell::clips::kRestClip);
     std::vector<Clock::time_point> dues;
     std::vector<std::string> clips;
+    std::vector<double> costUs;  // what each load cost the step that made it
     bool lastWasRest = false;
     std::function<void()> onLoad;
 
@@ -313,6 +316,9 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     std::printf(" ms\n");
     std::printf("  heard after the step's grid point: median %.2f ms (the player's constant: %.1f ms)\n",
                 Percentile(heardLatencyMs, 0.5), latencyNs / 1e6);
+    std::printf("  LoadMovie call within a step: median %.1f us, p99 %.1f us, max %.1f us over %zu calls\n",
+                Percentile(stamps.costUs, 0.5), Percentile(stamps.costUs, 0.99),
+                *std::max_element(stamps.costUs.begin(), stamps.costUs.end()), stamps.costUs.size());
     std::printf("  steps missed or doubled: %s (%d out of order); not found at the sink: %d%s%s%s; grid points passed: %lld;"
                 " server underflows so far: %llu\n",
                 complete ? "none" : "YES", outOfOrder, unheard, unheard ? " (steps" : "", unheardSteps.c_str(),
