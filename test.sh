@@ -9,6 +9,8 @@ cmake --build build
 if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091
   source tools/pulse-null-sink.sh
+  # The server is up: the sound tests must fail, not skip, if they cannot reach it.
+  export STRUMWELL_SOUND_SERVER=required
 fi
 # A print scheduler whose default queue writes PDF files, for the printing tests.
 if [ "$(id -u)" -eq 0 ]; then

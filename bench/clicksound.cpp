@@ -148,7 +148,7 @@ int main()
     auto next = std::chrono::steady_clock::now();
     for (int i = 0; i < kCalls; ++i) {
         std::this_thread::sleep_until(next);
-        callNs.push_back(timedLoad(kClip, playingCostUs));
+        callNs.push_back(timedLoad(kClip, flash.StreamOpen() ? playingCostUs : openingCostUs));
         std::this_thread::sleep_until(next + kRestAfter);
         timedLoad("rest.swf", playingCostUs);
         next += kSpacing;

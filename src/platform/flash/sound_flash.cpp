@@ -382,6 +382,7 @@ struct SoundFlash::Impl {
         frameZeroNs.reset();
         timingJumps = 0;
         timingReadings = 0;
+        leadFrames = requestLead;
     }
 
     // Opens the stream for a load (called with the loop locked), and watches it for silence.
@@ -570,6 +571,12 @@ struct SoundFlash::Impl {
             timingReadings = 1;
             timingJumps = 0;
         }
+        // A sink that will not go down to our request size plays further ahead: a start must
+        // stay beyond what it has taken, or its first frames are lost.
+        if (const pa_timing_info* timing = pa_stream_get_timing_info(stream)) {
+            const auto sinkNs = static_cast<std::int64_t>(std::max(timing->sink_usec, timing->configured_sink_usec)) * 1000;
+            leadFrames = std::max(requestLead, FramesIn(sinkNs) + FramesIn(kLeadMarginNs));
+        }
         PlacePending();
     }
 
@@ -719,7 +726,8 @@ struct SoundFlash::Impl {
 
     const Options options;
     const std::int64_t startDelayNs;
-    const std::int64_t leadFrames = std::clamp(options.requestFrames, 16, 4096) + FramesIn(kLeadMarginNs);
+    const std::int64_t requestLead = std::clamp(options.requestFrames, 16, 4096) + FramesIn(kLeadMarginNs);
+    std::int64_t leadFrames = requestLead;  // more where the sink plays further ahead than a request
 
     // Decoded clips by local file name; entries are never removed while the player exists, so
     // the callback may hold plain pointers to them.
