@@ -205,6 +205,7 @@ double Percentile(std::vector<double> v, double p)
 bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::MonitorRecorder& recorder,
          const char* condition)
 {
+    const std::uint64_t underflowsBefore = player.Underflows();
     StepStamps stamps(player);
     platform::Services services;
     services.flash = &stamps;
@@ -320,10 +321,10 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
                 Percentile(stamps.costUs, 0.5), Percentile(stamps.costUs, 0.99),
                 *std::max_element(stamps.costUs.begin(), stamps.costUs.end()), stamps.costUs.size());
     std::printf("  steps missed or doubled: %s (%d out of order); not found at the sink: %d%s%s%s; grid points passed: %lld;"
-                " server underflows so far: %llu\n",
+                " server underflows in this run: %llu\n",
                 complete ? "none" : "YES", outOfOrder, unheard, unheard ? " (steps" : "", unheardSteps.c_str(),
                 unheard > 8 ? " ...)" : unheard ? ")" : "", skipped,
-                static_cast<unsigned long long>(player.Underflows()));
+                static_cast<unsigned long long>(player.Underflows() - underflowsBefore));
     const bool met = complete && unheard == 0 && skipped == 0 && p99 <= 1.0 && std::abs(lastDrift) <= 1.0;
     std::printf("  targets (p99 <= 1 ms, final drift <= 1 ms, every step once on its grid point): %s\n",
                 met ? "met" : "MISSED");
