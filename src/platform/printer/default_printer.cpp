@@ -61,6 +61,8 @@ Target LookUpTarget()
     return target;
 }
 
+constexpr double kTwipsPerPoint = 20.0;
+
 // A file name made of the song's title and the time, without characters a folder cannot hold.
 QString PdfName(const std::string& title, const QDateTime& when)
 {
@@ -140,14 +142,16 @@ DefaultPrinter::~DefaultPrinter() = default;
 
 int DefaultPrinter::ScaleMode() const { return forms::vbTwips; }
 
+// In points, which the layout keeps to a hundredth; in inches it keeps only a hundredth of an
+// inch, and the page would come out up to a third of a point wider than the printable area.
 float DefaultPrinter::ScaleWidth() const
 {
-    return static_cast<float>(state_->Current().layout.paintRect(QPageLayout::Inch).width() * 1440.0);
+    return static_cast<float>(state_->Current().layout.paintRect(QPageLayout::Point).width() * kTwipsPerPoint);
 }
 
 float DefaultPrinter::ScaleHeight() const
 {
-    return static_cast<float>(state_->Current().layout.paintRect(QPageLayout::Inch).height() * 1440.0);
+    return static_cast<float>(state_->Current().layout.paintRect(QPageLayout::Point).height() * kTwipsPerPoint);
 }
 
 float DefaultPrinter::ScaleX(float width, int fromScale, int toScale) const
