@@ -11,7 +11,8 @@
 # default printer; printed-N.pdf is the PDF the queue wrote, and printed-N.png shows the paper as
 # it comes out (a landscape page lies turned on it; the crops assume an upright page). Otherwise
 # the program finds no print service and saves each page as a PDF in a documents folder of its own.
-# Needs xvfb, xdotool, imagemagick and poppler-utils. Uses build/src/Strumwell unless
+# Needs xvfb, xdotool, imagemagick and poppler-utils. STRUMWELL_XVFB_DISPLAY picks the virtual
+# display (default one of :60 to :69). Uses build/src/Strumwell unless
 # STRUMWELL_BIN names another binary.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,7 +27,7 @@ out=$(cd "$out" && pwd)
 song=$(cd "$(dirname "$song")" && pwd)/$(basename "$song")
 
 home=$(mktemp -d)
-display=:$((60 + RANDOM % 10))
+display=${STRUMWELL_XVFB_DISPLAY:-:$((60 + RANDOM % 10))}
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
