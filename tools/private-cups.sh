@@ -283,6 +283,10 @@ STRUMWELL_MACHINE_PRINTING=$(strumwell_cups_snapshot)
 if [ "$(id -u)" -eq 0 ]; then export STRUMWELL_PRINT_SCHEDULER=required; fi
 if [ "${BASH_SOURCE[0]}" != "$0" ]; then
     strumwell_cups_stop_on_exit
+    # A shell ended by a signal stops the scheduler too (once the command it waits for has ended).
+    [ -n "$(trap -p HUP)" ] || trap 'exit 129' HUP
+    [ -n "$(trap -p INT)" ] || trap 'exit 130' INT
+    [ -n "$(trap -p TERM)" ] || trap 'exit 143' TERM
     strumwell_cups_start || true
 else
     [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARGS...]" >&2; exit 2; }
