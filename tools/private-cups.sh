@@ -16,7 +16,7 @@
 #                                 <queue>-<job id>-<title>.pdf, and their printer descriptions
 #                                 stand in etc/ppd/<queue>.ppd
 # Queues (none is the default printer; LPDEST picks one):
-#   A4, Letter, A5      margins of different widths on each side
+#   A4, Letter, A5      margins of a different width on each side
 #   Legal               edge to edge, no margins
 #   Landscape           A4 with margins, landscape by default
 #   ReverseLandscape    the same, turned the other way
@@ -27,13 +27,13 @@
 # A normal user's scheduler runs too where cupsd allows it; where it cannot start, nothing is
 # exported and the printing tests that need it skip, saying why.
 # strumwell_printing_untouched (after the run) fails when the machine's default printer, its
-# queues, whether its scheduler runs, or ~/PDF differ from what they were when this started.
+# queues or ~/PDF differ from what they were when this started.
 
 strumwell_cups_snapshot() {
-    # The machine's printing as the user sees it: its scheduler, queues, default printer, ~/PDF.
+    # The machine's printing as the user sees it: its default printer, its queues, ~/PDF. (Not
+    # whether its scheduler runs: one started on demand ends by itself when idle.)
     (
         unset CUPS_SERVER CUPS_SERVERROOT LPDEST PRINTER
-        echo "scheduler: $(lpstat -r 2>&1)"
         echo "default: $(lpstat -d 2>&1)"
         echo "queues: $(lpstat -v 2>&1 | sort)"
         echo "$HOME/PDF:"
@@ -196,7 +196,7 @@ DefaultAuthType None
 </Policy>
 EOF
     echo "ServerName $base/cups.sock" >"$base/etc/client.conf"
-    strumwell_cups_ppd "18 36 18 24" >"$base/margins.ppd"
+    strumwell_cups_ppd "14 36 22 24" >"$base/margins.ppd"
     strumwell_cups_ppd "0 0 0 0" >"$base/borderless.ppd"
 
     "$cupsd" -f -c "$base/cupsd.conf" -s "$base/cups-files.conf" >"$base/log/cupsd.out" 2>&1 &
