@@ -12,13 +12,11 @@ if [ -x tools/pulse-null-sink.sh ]; then
   # The server is up: the sound tests must fail, not skip, if they cannot reach it.
   export STRUMWELL_SOUND_SERVER=required
 fi
-# A print scheduler whose default queue writes PDF files, for the printing tests.
-if [ "$(id -u)" -eq 0 ]; then
-  tools/start-cups.sh
-else
-  echo "not root: the print scheduler is not started; the printing tests that need it skip"
-fi
+# A print scheduler of the run's own, whose queues write PDF files, for the printing tests; it
+# stops when the script ends, and the machine's own printing stays as it was.
+source tools/private-cups.sh
 # A short fuzz run of the song file, its format and its whole path through the window (clang,
 # libFuzzer, AddressSanitizer and UBSan).
 tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 30
 ctest --test-dir build --output-on-failure
+strumwell_printing_untouched
