@@ -318,8 +318,9 @@ protected:
         e->accept();
     }
 
-    // The second press of a double-click is no click of its own.
-    void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+    // Qt hands the second press of a quick pair over as a double-click; it is a press like any
+    // other, so that each press makes its click.
+    void mouseDoubleClickEvent(QMouseEvent* e) override { mousePressEvent(e); }
 
     void keyPressEvent(QKeyEvent* e) override
     {
