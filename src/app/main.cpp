@@ -14,9 +14,11 @@
 #include "platform/kernel/quit_signals.h"
 #include "platform/registry/file_registry.h"
 #include "platform/shell/shell.h"
+#include "app/desktop_session.h"
 #include "app/first_paint_probe.h"
 #include "sheet/strumwellfrm.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -36,6 +38,10 @@ std::string JoinedArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const std::string commandLine = JoinedArguments(argc, argv);
+    if (const auto missing = strumwell::MissingDesktopSession()) {
+        std::fprintf(stderr, "%s\n", missing->c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
     platform::QuitOnTerminationSignals(app);
