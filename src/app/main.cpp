@@ -53,12 +53,14 @@ int main(int argc, char** argv)
     if (QFileInfo(QString::fromStdString(commandLine)).isFile()) songFolder.Remember(commandLine);
     platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
+    platform::SaveQuestionBox saveQuestion;
     platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
     platform::DesktopShell shell;
     platform::SystemKernel kernel;
     services.saveDialog = &saveDialog;
     services.openDialog = &openDialog;
     services.messageBox = &messageBox;
+    services.saveQuestion = &saveQuestion;
     services.registry = &registry;
     services.shell = &shell;
     services.kernel = &kernel;

@@ -840,10 +840,17 @@ namespace {
 class FormWindow : public QMainWindow {
 public:
     std::function<void()> closed;
+    std::function<void(int&)> queryUnload;
 
 protected:
     void closeEvent(QCloseEvent* e) override
     {
+        int cancel = 0;
+        if (queryUnload) queryUnload(cancel);
+        if (cancel) {
+            e->ignore();
+            return;
+        }
         QMainWindow::closeEvent(e);
         if (e->isAccepted() && closed) closed();
     }
@@ -919,6 +926,11 @@ void Form::UnloadOnClose()
 {
     window_->setAttribute(Qt::WA_QuitOnClose, false);
     static_cast<FormWindow*>(window_)->closed = [this] { loaded_ = false; };
+}
+
+void Form::OnQueryUnload(std::function<void(int& Cancel)> handler)
+{
+    static_cast<FormWindow*>(window_)->queryUnload = std::move(handler);
 }
 
 void Form::AfterShown(std::function<void()> action)

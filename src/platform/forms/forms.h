@@ -278,6 +278,9 @@ public:
     // program running once the main window has closed.
     void UnloadOnClose();
     bool Loaded() const { return loaded_; }
+    // Runs before the window closes, however the close was asked for (its close button, a key,
+    // the desktop's session ending); setting Cancel to non-zero keeps the window open.
+    void OnQueryUnload(std::function<void(int& Cancel)> handler);
     // Runs `action` from the event loop once the window has been shown (soon, if it already is).
     void AfterShown(std::function<void()> action);
     // Paints the window as it stands and hands the picture to the screen at once, without handling
