@@ -44,6 +44,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));  // its launcher and icon
     platform::QuitOnTerminationSignals(app);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
