@@ -8,7 +8,8 @@
 // - BackColor/ForeColor read back exactly as set. A value with the top bit set is a system colour
 //   (&H80000005 = window background) and is drawn as that system colour.
 // - A disabled or hidden control ignores mouse clicks; a control covered by a later sibling does not
-//   receive the clicks that land on the cover.
+//   receive the clicks that land on the cover. Every press and release is a click, however quickly
+//   it follows the one before (the second press of a double-click included).
 // - Setting a check box's Value to a different value runs its click handler at once, nested inside
 //   the assignment; setting the value it already holds runs nothing.
 // - Controls are stacked in creation order: a control created later lies above its earlier siblings.
