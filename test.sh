@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs the whole test suite, against a sound server
-# of its own (a PulseAudio null sink).
+# Builds everything (the program, the tests, the benches) in build/ with warnings as errors and
+# runs the whole test suite, against a sound server of its own (a PulseAudio null sink).
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRUMWELL_WERROR=ON
+tools/install-deps.sh test
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRUMWELL_WERROR=ON \
+  -DSTRUMWELL_BUILD_TESTS=ON -DSTRUMWELL_BUILD_BENCH=ON
 cmake --build build
 if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091

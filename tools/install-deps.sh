@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the program need.
+# Installs the Debian packages the program needs:
+#   tools/install-deps.sh run    what building and running the program take (the default)
+#   tools/install-deps.sh test   those, and the tools the tests, benches and fuzzing use
 # Skips apt entirely when everything is already there.
 set -euo pipefail
-packages=(
+run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsdl2-dev libpulse-dev
-  libgtest-dev libgmock-dev
+  libsdl2-dev libpulse-dev libcups2-dev
   fonts-dejavu-core fonts-liberation
-  pulseaudio pulseaudio-utils stress-ng
-  xvfb xauth
-  shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin
-  clang libclang-rt-14-dev
-  libcups2-dev cups printer-driver-cups-pdf poppler-utils
+  shared-mime-info desktop-file-utils xdg-utils
 )
+test_packages=(
+  libgtest-dev libgmock-dev
+  pulseaudio pulseaudio-utils stress-ng
+  xvfb xauth xdotool
+  libglib2.0-bin
+  clang libclang-rt-14-dev
+  cups printer-driver-cups-pdf poppler-utils
+)
+case "${1:-run}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

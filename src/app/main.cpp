@@ -14,9 +14,11 @@
 #include "platform/kernel/quit_signals.h"
 #include "platform/registry/file_registry.h"
 #include "platform/shell/shell.h"
+#include "app/desktop_session.h"
 #include "app/first_paint_probe.h"
 #include "sheet/strumwellfrm.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -36,8 +38,13 @@ std::string JoinedArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const std::string commandLine = JoinedArguments(argc, argv);
+    if (const auto missing = strumwell::MissingDesktopSession()) {
+        std::fprintf(stderr, "%s\n", missing->c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));  // its launcher and icon
     platform::QuitOnTerminationSignals(app);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
@@ -47,12 +54,14 @@ int main(int argc, char** argv)
     if (QFileInfo(QString::fromStdString(commandLine)).isFile()) songFolder.Remember(commandLine);
     platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
+    platform::SaveQuestionBox saveQuestion;
     platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
     platform::DesktopShell shell;
     platform::SystemKernel kernel;
     services.saveDialog = &saveDialog;
     services.openDialog = &openDialog;
     services.messageBox = &messageBox;
+    services.saveQuestion = &saveQuestion;
     services.registry = &registry;
     services.shell = &shell;
     services.kernel = &kernel;

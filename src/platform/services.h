@@ -8,6 +8,7 @@ class FlashControl;
 class Clock;
 class CommonDialog;
 class MessageBox;
+class SaveQuestion;
 class Registry;
 class Shell;
 class Kernel;
@@ -22,6 +23,8 @@ struct Services {
     CommonDialog* saveDialog = nullptr;  // the save dialog, CommonDialog2
     CommonDialog* openDialog = nullptr;  // the open dialog, CommonDialog3
     MessageBox* messageBox = nullptr;
+    // Asked before the window closes over unsaved work. None given: the window closes unasked.
+    SaveQuestion* saveQuestion = nullptr;
     Registry* registry = nullptr;
     Shell* shell = nullptr;
     Kernel* kernel = nullptr;

@@ -69,6 +69,7 @@ void Strumwellfrm::Form_Load()
     palette.lblRest.SetBackColor(colours::kSelected);
     palette.imgClickedChord.SetToolTipText(std::string(kCrotchetRestToken));
     ShowSymbol(palette.imgClickedChord, symbols.pictureCrotchetRest);
+    KeepSongAsItStands();  // the song from the command line, or the empty start
 }
 
 }  // namespace strumwell

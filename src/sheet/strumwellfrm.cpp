@@ -78,6 +78,7 @@ void Strumwellfrm::ConnectHandlers()
     menu.Save.OnClick([this] { Save_Click(); });
     menu.WebLink.OnClick([this] { WebLink_Click(); });
     menu.Print.OnClick([this] { Print_Click(); });
+    OnQueryUnload([this](int& cancel) { Form_QueryUnload(cancel); });
     sheet.txtTitle.SetInsertFilter(&Strumwellfrm::WithoutCommas);
     sheet.txtAuthor.SetInsertFilter(&Strumwellfrm::WithoutCommas);
     sheet.txtLyrics.SetInsertFilter(&Strumwellfrm::WithoutCommas);

@@ -333,6 +333,17 @@ public:
     // The save dialog and the open dialog; without dialog services, ones that answer "".
     platform::CommonDialog& CommonDialog2();
     platform::CommonDialog& CommonDialog3();
+    // The song as Save would write it now: the page on show as the sheet holds it, the other
+    // pages from their stores, pages beyond the page count empty. Changes nothing
+    // (songfile/save.cpp).
+    std::string SongFileAsSaved() const;
+    // Unsaved work (songfile/unsaved_song.cpp): the song counts as kept when Save would write
+    // what was last read or written, or, before either, the start's empty song.
+    void KeepSongAsItStands();
+    bool SongIsKept() const;
+    // Before the window closes over a song that is not kept, the user is asked whether to save
+    // it; Cancel, or a Save that did not write the song, keeps the window open.
+    void Form_QueryUnload(int& Cancel);
 
     // ---- printing (printing/) ----
     void Print_Click();
@@ -346,6 +357,8 @@ private:
 
     std::string commandLine_;
     std::unique_ptr<PrintPreviews> previews_;
+    std::string keptSong_;  // the song file text last read, written or started with
+    bool askingToSave_ = false;
 };
 
 }  // namespace strumwell

@@ -60,7 +60,8 @@ class SongReader {
 public:
     SongReader(Strumwellfrm& window, const SongFileContent& song) : w_(window), s_(song) {}
 
-    void ByFileMenu();
+    // True when the song was drawn: the sheet then holds the file's song.
+    bool ByFileMenu();
     void ByCommandLine();
 
 private:
@@ -132,19 +133,19 @@ private:
     const SongFileContent& s_;
 };
 
-void SongReader::ByFileMenu()
+bool SongReader::ByFileMenu()
 {
     WriteTagAndPageCount();
     WriteTexts();
     switch (s_.layout) {
     case Layout::FirstEdition:
         ReadFirstEdition();
-        return;
+        return true;
     case Layout::Newer:
         songfile::ShowNewerEditionPanel(w_.songFiles);
-        return;
+        return false;
     case Layout::Other:
-        return;
+        return false;
     case Layout::OnePage:
         ApplySongTempo(true);
         Pause(1000);
@@ -152,7 +153,7 @@ void SongReader::ByFileMenu()
         ForgetEarlierSong(false);
         w_.songFiles.chkOpen.SetValue(1);
         Pause(2000);
-        return;
+        return true;
     case Layout::ThreePage:
         w_.songFiles.txtFileVersionNumber.SetText(std::string(songfile::kTag25));
         WriteLaterLyrics();
@@ -164,8 +165,9 @@ void SongReader::ByFileMenu()
         Pause(2000);
         w_.songFiles.chkOpen.SetValue(1);
         Pause(2000);
-        return;
+        return true;
     }
+    return false;
 }
 
 void SongReader::ByCommandLine()
@@ -214,8 +216,9 @@ void Strumwellfrm::Open_Click()
     dialog.ShowOpen();
     if (dialog.FileName.empty()) return;  // cancelled
     const forms::BusyCursor busy;  // until the song is read and drawn
+    // A song read only in part (a newer edition's) leaves the work before it unsaved.
     if (const auto song = CheckedSong(*this, dialog.FileName, Entry::FileMenu))
-        SongReader(*this, *song).ByFileMenu();
+        if (SongReader(*this, *song).ByFileMenu()) KeepSongAsItStands();
 }
 
 // Runs on every change of chkOpenAuto: the start-up's 1, and the nested run of a one-page file.

@@ -7,11 +7,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/quit_signals.h"
+#include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QMainWindow>
 
 #include <csignal>
 #include <iostream>
@@ -104,17 +107,42 @@ TEST(Termination, TermDuringASongReadEndsTheProgramWithoutWaitingOutThePauses)
     program.waitForFinished();
 }
 
-// In this process: once a termination signal is noted, a pause returns at once instead of blocking.
-TEST(Termination, APauseReturnsOnceTheProgramIsAskedToEnd)
+// In this process, through the real window over unsaved work: a termination signal closes it
+// without asking, also while the question is open; once the signal is noted, a pause returns at
+// once instead of blocking. (What a taken signal leaves holds for the whole process: one test.)
+class SignalOverUnsavedWork : public strumwell::testing::WindowTest {
+protected:
+    void ConfigureServices(platform::Services& s) override { s.saveQuestion = &question; }
+    void MakeAChange() { w().lblFaster_Click(); }
+    platform::ScriptedSaveQuestion question;
+};
+
+TEST_F(SignalOverUnsavedWork, ClosesTheWindowWithoutAskingAndCutsPausesShort)
 {
+    if (platform::EndingOnSignal()) GTEST_SKIP() << "this process has taken its signal already (a repeated run)";
     platform::QuitOnTerminationSignals(*QCoreApplication::instance());
-    ASSERT_EQ(::raise(SIGTERM), 0);
+    MakeAChange();
+    question.during = [] {
+        ASSERT_EQ(::raise(SIGTERM), 0);
+        QCoreApplication::processEvents();  // the signal is taken while the question is open
+    };
+    EXPECT_TRUE(w().Window()->close());
+    EXPECT_FALSE(w().Window()->isVisible());
+    EXPECT_EQ(question.asked.size(), 1u);
+
+    Start("");
+    MakeAChange();
+    question.asked.clear();
+    EXPECT_TRUE(w().Window()->close());
+    EXPECT_TRUE(question.asked.empty());
+
+    ASSERT_EQ(::raise(SIGTERM), 0);  // noted, not yet taken by the event loop
     platform::SystemKernel kernel;
     QElapsedTimer paused;
     paused.start();
     kernel.Sleep(120000);
     EXPECT_LT(paused.elapsed(), 60000);
-    QCoreApplication::processEvents();  // the event loop takes the request: windows close
+    QCoreApplication::processEvents();
 }
 
 }  // namespace

@@ -134,6 +134,11 @@ protected:
         };
     }
     static std::string Read(const fs::path& p) { return ReadBytes(p.string()); }
+    static ino_t Inode(const fs::path& p)
+    {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
 
     QTemporaryDir home;
     std::vector<std::string> tools;
@@ -170,6 +175,7 @@ TEST_F(DesktopRegistration, MirrorWritesTheDesktopFiles)
               "Type=Application\n"
               "Name=Strumwell\n"
               "Comment=Strumwell File\n"
+              "TryExec=/opt/Fret lane/Strumwell\n"
               "Exec=\"/opt/Fret lane/Strumwell\" %f\n"
               "Icon=application-x-strumwell\n"
               "MimeType=application/x-strumwell;\n"
@@ -184,7 +190,8 @@ TEST_F(DesktopRegistration, MirrorWritesTheDesktopFiles)
         (data / "icons" / "hicolor" / "32x32" / "mimetypes" / "application-x-strumwell.png").string()));
     EXPECT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(Read(Folders().config / "mimeapps.list"),
-              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\n");
+              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\n\n"
+              "[Added Associations]\napplication/x-strumwell=strumwell.desktop;\n");
     EXPECT_EQ(report.written.size(), 4u);
     EXPECT_EQ(tools, (std::vector<std::string>{"update-mime-database " + (data / "mime").string(),
                                                "update-desktop-database " + (data / "applications").string()}));
@@ -219,18 +226,94 @@ TEST_F(DesktopRegistration, SecondStartWritesNothing)
     EXPECT_EQ(tools, std::vector<std::string>{"update-desktop-database " + (Folders().data / "applications").string()});
 }
 
-TEST_F(DesktopRegistration, OtherDefaultApplicationsStay)
+// The user's mimeapps.list, as real files in a temporary home: the program's entry joins the
+// type's applications and becomes its default only where none is chosen; everything the user
+// wrote stays as written, whatever its line ends.
+TEST_F(DesktopRegistration, UsersChoicesInMimeappsListStay)
+{
+    const std::string ours = "application/x-strumwell=strumwell.desktop";
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;  // "=" when the file must stay exactly as it was
+    };
+    const std::vector<Case> cases{
+        {"a default of another program", "[Default Applications]\napplication/x-strumwell=other.desktop\n",
+         "[Default Applications]\napplication/x-strumwell=other.desktop\n\n[Added Associations]\n" + ours + ";\n"},
+        {"no default, other groups", "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\ntext/plain=editor.desktop\n",
+         "[Added Associations]\ntext/plain=editor.desktop;\n" + ours + ";\n\n[Default Applications]\ntext/plain=editor.desktop\n" + ours + "\n"},
+        {"already ours", "[Default Applications]\n" + ours + "\n\n[Added Associations]\n" + ours + ";\n", "="},
+        {"another application beside ours", "[Added Associations]\napplication/x-strumwell=other.desktop\n",
+         "[Added Associations]\napplication/x-strumwell=other.desktop;strumwell.desktop;\n\n[Default Applications]\n" + ours + "\n"},
+        {"CR LF line ends", "[Default Applications]\r\ntext/plain=editor.desktop\r\n\r\n[Added Associations]\r\n",
+         "[Default Applications]\r\ntext/plain=editor.desktop\r\n" + ours + "\r\n\r\n[Added Associations]\r\n" + ours + ";\r\n"},
+        {"CR LF, a default of another program", "[Default Applications]\r\napplication/x-strumwell = other.desktop\r\n",
+         "[Default Applications]\r\napplication/x-strumwell = other.desktop\r\n\r\n[Added Associations]\r\n" + ours + ";\r\n"},
+        {"no line end at the end", "[Default Applications]\ntext/plain=editor.desktop",
+         "[Default Applications]\ntext/plain=editor.desktop\n" + ours + "\n\n[Added Associations]\n" + ours + ";\n"},
+        {"removed by the user", "[Removed Associations]\napplication/x-strumwell=strumwell.desktop;\n", "="},
+        {"an empty default", "[Default Applications]\napplication/x-strumwell=\n[Added Associations]\n" + ours + ";\n",
+         "[Default Applications]\n" + ours + "\n[Added Associations]\n" + ours + ";\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Folders().config);
+        fs::create_directories(Folders().config);
+        const fs::path list = Folders().config / "mimeapps.list";
+        WriteBytes(list.string(), c.before);
+        const ino_t inode = Inode(list);
+        platform::FileRegistry registry(Folders(), Recorder());
+        Register(registry);
+        registry.MirrorNow();
+        EXPECT_EQ(Read(list), c.after == "=" ? c.before : c.after);
+        if (c.after == "=") {
+            EXPECT_EQ(Inode(list), inode) << "the file was written again";
+        }
+        // A second start finds nothing to add.
+        platform::FileRegistry again(Folders(), Recorder());
+        Register(again);
+        EXPECT_TRUE(again.MirrorNow().written.empty());
+    }
+}
+
+// A file the user made read-only stays as it is, also where its folder would let it be
+// replaced (and for root, whom the mode does not stop); the other files are still written.
+TEST_F(DesktopRegistration, ReadOnlyFilesAreLeftAlone)
 {
     fs::create_directories(Folders().config);
-    WriteBytes((Folders().config / "mimeapps.list").string(),
-               "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n"
-               "text/plain=editor.desktop\napplication/x-strumwell=other.desktop\n");
+    const fs::path list = Folders().config / "mimeapps.list";
+    const std::string before = "[Default Applications]\ntext/plain=editor.desktop\n";
+    WriteBytes(list.string(), before);
+    ASSERT_EQ(::chmod(list.c_str(), 0444), 0);
     platform::FileRegistry registry(Folders(), Recorder());
     Register(registry);
-    registry.MirrorNow();
-    EXPECT_EQ(Read(Folders().config / "mimeapps.list"),
-              "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n"
-              "text/plain=editor.desktop\napplication/x-strumwell=strumwell.desktop\n");
+    const auto report = registry.MirrorNow();
+    EXPECT_EQ(Read(list), before);
+    EXPECT_EQ(fs::status(list).permissions(), fs::perms(0444));
+    EXPECT_TRUE(fs::exists(Folders().data / "applications" / "strumwell.desktop"));
+    EXPECT_EQ(std::count(report.written.begin(), report.written.end(), list), 0);
+}
+
+// Where the desktop entry cannot be written, mimeapps.list names none: it stays as it is, or is
+// not made at all.
+TEST_F(DesktopRegistration, UnwritableDataFolderNamesNoEntry)
+{
+    const std::string before = "[Default Applications]\ntext/plain=editor.desktop\n";
+    for (const bool listThere : {true, false}) {
+        SCOPED_TRACE(listThere ? "a list there" : "no list");
+        fs::remove_all(home.path().toStdString());
+        fs::create_directories(Folders().config);
+        WriteBytes(Folders().data.string(), "a file, not a folder");
+        const fs::path list = Folders().config / "mimeapps.list";
+        if (listThere) WriteBytes(list.string(), before);
+        platform::FileRegistry registry(Folders(), Recorder());
+        Register(registry);
+        EXPECT_TRUE(registry.MirrorNow().written.empty());
+        EXPECT_EQ(fs::exists(list), listThere);
+        if (listThere) {
+            EXPECT_EQ(Read(list), before);
+        }
+    }
 }
 
 // The mirror waits for the event loop, so registering adds nothing to the start-up itself.
@@ -393,7 +476,8 @@ TEST_F(RegistrationAtStart, LinkedFilesAreWrittenWhereTheyLead)
     EXPECT_EQ(What(Entry()), "link to " + (dotfiles / "strumwell.desktop").string());
     EXPECT_EQ(What(Folders().config / "strumwell" / "registry"), "link to ../../dotfiles/registry");
     EXPECT_EQ(ReadBytes((dotfiles / "mimeapps.list").string()),
-              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\ntext/plain=editor.desktop\n");
+              kOtherDefaults + "application/x-strumwell=strumwell.desktop\n\n"
+                               "[Added Associations]\napplication/x-strumwell=strumwell.desktop;\n");
     EXPECT_EQ(fs::status(dotfiles / "mimeapps.list").permissions(), fs::perms(0600));
     EXPECT_EQ(ReadBytes((dotfiles / "strumwell.desktop").string()).rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(ReadBytes((dotfiles / "registry").string()).find("[.swl]\n"), std::string::npos);

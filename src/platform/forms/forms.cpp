@@ -318,8 +318,9 @@ protected:
         e->accept();
     }
 
-    // The second press of a double-click is no click of its own.
-    void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+    // Qt hands the second press of a quick pair over as a double-click; it is a press like any
+    // other, so that each press makes its click.
+    void mouseDoubleClickEvent(QMouseEvent* e) override { mousePressEvent(e); }
 
     void keyPressEvent(QKeyEvent* e) override
     {
@@ -839,10 +840,17 @@ namespace {
 class FormWindow : public QMainWindow {
 public:
     std::function<void()> closed;
+    std::function<void(int&)> queryUnload;
 
 protected:
     void closeEvent(QCloseEvent* e) override
     {
+        int cancel = 0;
+        if (queryUnload) queryUnload(cancel);
+        if (cancel) {
+            e->ignore();
+            return;
+        }
         QMainWindow::closeEvent(e);
         if (e->isAccepted() && closed) closed();
     }
@@ -918,6 +926,11 @@ void Form::UnloadOnClose()
 {
     window_->setAttribute(Qt::WA_QuitOnClose, false);
     static_cast<FormWindow*>(window_)->closed = [this] { loaded_ = false; };
+}
+
+void Form::OnQueryUnload(std::function<void(int& Cancel)> handler)
+{
+    static_cast<FormWindow*>(window_)->queryUnload = std::move(handler);
 }
 
 void Form::AfterShown(std::function<void()> action)

@@ -174,6 +174,130 @@ std::map<std::string, std::string> IconImages(const std::string& iconValue)
     return out;
 }
 
+// A mimeapps.list as the user keeps it: every line stays exactly as it is, whatever its line
+// end; groups and keys are recognised with the blanks and CR around them ignored, in every group
+// of a name (a file may hold one twice). Lines added go at the end of the group's first
+// occurrence, or in a new group at the end, with the line end the file already uses.
+class MimeAppsList {
+public:
+    explicit MimeAppsList(const std::string& text)
+    {
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = text.find('\n', start);
+            lines_.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start));
+            start = end == std::string::npos ? text.size() : end + 1;
+        }
+        const std::size_t firstEnd = text.find('\n');
+        if (firstEnd != std::string::npos && firstEnd > 0 && text[firstEnd - 1] == '\r') newline_ = "\r\n";
+    }
+
+    bool HasValue(const std::string& group, const std::string& key) const
+    {
+        bool found = false;
+        ForKey(group, key, [&](std::size_t, const std::string& value) { found = found || !value.empty(); });
+        return found;
+    }
+    bool Lists(const std::string& group, const std::string& key, const std::string& item) const
+    {
+        bool found = false;
+        ForKey(group, key, [&](std::size_t, const std::string& value) {
+            for (const std::string& listed : Items(value)) found = found || listed == item;
+        });
+        return found;
+    }
+    // Gives a key without a value (or a missing key) the value.
+    void SetValue(const std::string& group, const std::string& key, const std::string& value)
+    {
+        std::optional<std::size_t> empty;
+        ForKey(group, key, [&](std::size_t line, const std::string&) { empty = empty ? empty : line; });
+        if (empty)
+            lines_[*empty] = key + "=" + value + newline_;
+        else
+            AddLine(group, key + "=" + value);
+    }
+    void AddToList(const std::string& group, const std::string& key, const std::string& item)
+    {
+        std::optional<std::size_t> at;
+        ForKey(group, key, [&](std::size_t line, const std::string&) { at = at ? at : line; });
+        if (!at) return AddLine(group, key + "=" + item + ";");
+        std::string& line = lines_[*at];
+        const std::size_t end = line.find_last_not_of("\r\n \t");
+        std::string head = line.substr(0, end + 1);
+        if (head.back() != ';' && head.back() != '=') head += ';';
+        line = head + item + ";" + newline_;
+    }
+    std::string Text() const
+    {
+        std::string out;
+        for (const std::string& line : lines_) out += line;
+        return out;
+    }
+
+private:
+    static std::string Trim(const std::string& text)
+    {
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        if (first == std::string::npos) return {};
+        return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    }
+    static std::vector<std::string> Items(const std::string& value)
+    {
+        std::vector<std::string> items;
+        std::istringstream in(value);
+        for (std::string item; std::getline(in, item, ';');)
+            if (!Trim(item).empty()) items.push_back(Trim(item));
+        return items;
+    }
+    static bool IsGroup(const std::string& trimmed) { return !trimmed.empty() && trimmed.front() == '['; }
+
+    // Runs `each` with the line index and the value of every line of `key` in a group `group`.
+    void ForKey(const std::string& group, const std::string& key,
+                const std::function<void(std::size_t, const std::string&)>& each) const
+    {
+        bool inGroup = false;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            const std::string line = Trim(lines_[i]);
+            if (IsGroup(line)) {
+                inGroup = line == "[" + group + "]";
+                continue;
+            }
+            const std::size_t equals = line.find('=');
+            if (inGroup && equals != std::string::npos && Trim(line.substr(0, equals)) == key)
+                each(i, Trim(line.substr(equals + 1)));
+        }
+    }
+
+    void AddLine(const std::string& group, const std::string& line)
+    {
+        std::optional<std::size_t> after;  // the group's last line that is not blank
+        bool inGroup = false, seen = false;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            const std::string trimmed = Trim(lines_[i]);
+            if (IsGroup(trimmed)) {
+                if (inGroup) seen = true;
+                inGroup = !seen && trimmed == "[" + group + "]";
+            }
+            if (inGroup && !trimmed.empty()) after = i;
+        }
+        if (!after) {
+            EndLastLine();
+            if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.push_back(newline_);
+            lines_.push_back("[" + group + "]" + newline_);
+            lines_.push_back(line + newline_);
+            return;
+        }
+        if (lines_[*after].back() != '\n') lines_[*after] += newline_;
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*after + 1), line + newline_);
+    }
+    void EndLastLine()
+    {
+        if (!lines_.empty() && lines_.back().back() != '\n') lines_.back() += newline_;
+    }
+
+    std::vector<std::string> lines_;  // each with its own line end, the last perhaps without
+    std::string newline_ = "\n";
+};
+
 // The whole text of a plain file, or nothing when any of it cannot be read. Opened without
 // waiting, so that a pipe put there meanwhile cannot hold the program up.
 std::optional<std::string> ReadWhole(const fs::path& path)
@@ -196,6 +320,13 @@ std::optional<std::string> ReadWhole(const fs::path& path)
     return text;
 }
 
+// A file the user made read-only (no write permission for anyone, or none for this user) is
+// theirs to keep as it is, although its folder would let it be replaced.
+bool ReadOnly(const files::WriteTarget& target)
+{
+    return (target.mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
 // Writes `content` as the file at a write target: a new file beside it in the target's own
 // folder, moved over it once whole, with the old file's permissions. Missing folders are made
 // for a path that is no link; nothing else but a plain file or a new one is written.
@@ -203,6 +334,7 @@ bool WriteTarget(const files::WriteTarget& target, const std::string& content)
 {
     using Kind = files::WriteTarget::Kind;
     if (target.kind != Kind::Plain && target.kind != Kind::Missing) return false;
+    if (target.kind == Kind::Plain && ReadOnly(target)) return false;
     const fs::path folder = target.path.has_parent_path() ? target.path.parent_path() : fs::path(".");
     std::error_code error;
     if (target.kind == Kind::Missing) fs::create_directories(folder, error);
@@ -300,6 +432,7 @@ std::string DesktopEntry(const FileType& type, bool withIcon)
                         "Type=Application\n"
                         "Name=" + EntryValue(type.typeName) + "\n";
     if (!type.description.empty()) entry += "Comment=" + EntryValue(type.description) + "\n";
+    entry += "TryExec=" + EntryValue(command.program) + "\n";
     entry += "Exec=" + EntryValue(ExecArgument(command.program) + (command.takesFile ? " %f" : "")) + "\n";
     if (withIcon) entry += "Icon=" + EntryValue(IconName(type)) + "\n";
     entry += "MimeType=" + EntryValue(MimeTypeName(type)) + ";\n"
@@ -308,33 +441,14 @@ std::string DesktopEntry(const FileType& type, bool withIcon)
     return entry;
 }
 
-std::string WithDefaultApplication(const std::string& mimeappsList, const std::string& mimeType,
-                                   const std::string& desktopFile)
+std::string WithOurAssociation(const std::string& mimeappsList, const std::string& mimeType,
+                               const std::string& desktopFile)
 {
-    const std::string group = "[Default Applications]";
-    const std::string line = mimeType + "=" + desktopFile;
-    std::vector<std::string> lines;
-    std::istringstream in(mimeappsList);
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
-
-    auto groupIt = std::find(lines.begin(), lines.end(), group);
-    if (groupIt == lines.end()) {
-        if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
-        lines.push_back(group);
-        lines.push_back(line);
-    } else {
-        auto it = groupIt + 1;
-        for (; it != lines.end() && !(it->size() > 0 && it->front() == '['); ++it) {
-            if (it->rfind(mimeType + "=", 0) == 0) {
-                *it = line;
-                break;
-            }
-        }
-        if (it == lines.end() || it->front() == '[') lines.insert(groupIt + 1, line);
-    }
-    std::string out;
-    for (const std::string& l : lines) out += l + "\n";
-    return out;
+    MimeAppsList list(mimeappsList);
+    if (list.Lists("Removed Associations", mimeType, desktopFile)) return mimeappsList;
+    if (!list.HasValue("Default Applications", mimeType)) list.SetValue("Default Applications", mimeType, desktopFile);
+    if (!list.Lists("Added Associations", mimeType, desktopFile)) list.AddToList("Added Associations", mimeType, desktopFile);
+    return list.Text();
 }
 
 std::optional<std::string> ReplaceableText(const fs::path& path)
@@ -389,10 +503,12 @@ MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const 
         const std::string entry = DesktopEntry(type, !icons.empty());
         if (entry.empty()) continue;
         const std::string desktopFile = BaseName(type) + ".desktop";
-        entriesChanged |= write(folders.data / "applications" / desktopFile, entry);
+        const fs::path entryPath = folders.data / "applications" / desktopFile;
+        entriesChanged |= write(entryPath, entry);
+        if (ReplaceableText(entryPath) != entry) continue;  // not written: the list names no such entry
         const fs::path mimeapps = folders.config / "mimeapps.list";
         if (UpdateFile(mimeapps, [&](const std::string& list) {
-                return WithDefaultApplication(list, MimeTypeName(type), desktopFile);
+                return WithOurAssociation(list, MimeTypeName(type), desktopFile);
             }))
             report.written.push_back(mimeapps);
     }

@@ -4,8 +4,9 @@
 //   <data>/mime/packages/<name>.xml            shared-mime-info package: glob, description, icon
 //   <data>/icons/hicolor/<W>x<H>/mimetypes/    the type's icon, from the registered icon file
 //   <data>/applications/<name>.desktop         a desktop entry that runs the command with the file
-//   <config>/mimeapps.list                     that entry as the type's default application
-// A file is written only when its content differs; update-mime-database and
+//   <config>/mimeapps.list                     that entry among the type's applications, and its
+//                                              default where the user has chosen none
+// A file is written only when its content differs, and never where the user made it read-only; update-mime-database and
 // update-desktop-database run only after their folder changed. A file that is a symbolic link is
 // written where the link leads; a file that cannot be read whole, or is no plain file, is left as
 // it is and its entry skipped.
@@ -58,9 +59,12 @@ Command ParseCommand(const std::string& command);
 
 std::string MimePackage(const FileType& type, bool withIcon);
 std::string DesktopEntry(const FileType& type, bool withIcon);
-// `mimeappsList` with the type's default application set, everything else kept.
-std::string WithDefaultApplication(const std::string& mimeappsList, const std::string& mimeType,
-                                   const std::string& desktopFile);
+// `mimeappsList` with the desktop entry among the type's applications ([Added Associations]) and
+// its default where the list names none ([Default Applications]); a default the user chose
+// stays, and an entry the user removed from the type ([Removed Associations]) is not added back.
+// Everything else is kept byte for byte, also CR LF line ends.
+std::string WithOurAssociation(const std::string& mimeappsList, const std::string& mimeType,
+                               const std::string& desktopFile);
 
 struct MirrorReport {
     std::vector<std::filesystem::path> written;
