@@ -6,10 +6,9 @@
 #include <array>
 
 #include "platform/clock/due_time.h"
-#include "platform/flash/flash_control.h"
 #include "playback/captions.h"
-#include "playback/clip_table.h"
 #include "playback/step_clock.h"
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/strumwellfrm.h"
 
@@ -57,7 +56,7 @@ void Strumwellfrm::Check1_Click()
 
     MarkCellPlayed(PlayPosition);
     if (PlayPosition % 2 == 1)  // a beat starts: silence what sounded before
-        swfFlashScreen.LoadMovie(0, clips::ClipPath(clips::kRestClip));
+        LoadClip(clips::kRestClip);
     PlayCellClips();
     forms::DoEvents();
     playback::ArmStepTimer(*this, NoteLength / 2.0, kWindDownSeconds, stepStarted);

@@ -4,7 +4,7 @@
 #include "sheet/strumwellfrm.h"
 
 #include "platform/comdlg/common_dialog.h"
-#include "platform/flash/flash_control.h"
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 #include "songfile/song_file_format.h"
@@ -61,7 +61,7 @@ void Strumwellfrm::Form_Load()
         held.ShowOnceShown(*this);
     }
     RegisterSongFileType();
-    swfFlashScreen.LoadMovie(0, "C:\\Program Files\\Fretlane\\Strumwell\\rest.swf");
+    LoadClip(clips::kRestClip);
     Timer1.SetEnabled(false);
     NoteLength = ToNoteLength(playState.lblNoteLengthStart.Caption());
     PlayPosition = 1;

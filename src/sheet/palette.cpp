@@ -4,9 +4,8 @@
 
 #include "sheet/strumwellfrm.h"
 
-#include "playback/clip_table.h"
-
 #include "platform/flash/flash_control.h"
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -50,7 +49,7 @@ bool SeventhOn(const PaletteWidgets& p) { return p.lbl7th.BackColor() == c::kSel
 
 }  // namespace
 
-void Strumwellfrm::LoadClip(const std::string& clipName)
+void Strumwellfrm::LoadClip(std::string_view clipName)
 {
     swfFlashScreen.LoadMovie(0, clips::ClipPath(clipName));
 }
@@ -97,8 +96,8 @@ void Strumwellfrm::ChordLabel_Click(const ChordLabel& chord)
     SelectPaletteLabel(&(palette.*chord.label));
     const bool seventh = SeventhOn(palette);
     PickChord(chord, seventh);
-    LoadClip("rest.swf");
-    LoadClip(std::string(seventh ? chord.seventh : chord.plain) + ".swf");
+    LoadClip(clips::kRestClip);
+    LoadClip(clips::ChordClip(seventh ? chord.seventh : chord.plain));
 }
 
 void Strumwellfrm::lblA_Click() { ChordLabel_Click(kChordLabels[kA]); }
@@ -125,11 +124,11 @@ void Strumwellfrm::lbl7th_Click()
     for (const ChordLabel& chord : kChordLabels) {
         if ((palette.*chord.label).BackColor() != c::kSelected) continue;
         PickChord(chord, seventh);
-        LoadClip(std::string(seventh ? chord.seventh : chord.plain) + ".swf");
+        LoadClip(clips::ChordClip(seventh ? chord.seventh : chord.plain));
     }
     if (palette.lblRest.BackColor() == c::kSelected) {
         PickRestOfNoteLength();
-        LoadClip("rest.swf");
+        LoadClip(clips::kRestClip);
     }
 }
 
