@@ -84,11 +84,6 @@ constexpr std::array<Turn, 5> kTurns{{
     {"3", 3, 1, false, false, {2, 3}},
 }};
 
-Label& Tab(PageTabWidgets& tabs, int page)
-{
-    return page == 1 ? tabs.lblPage1 : page == 2 ? tabs.lblPage2 : tabs.lblPage3;
-}
-
 }  // namespace
 
 // A turn shares the pictures between the page and the stores (no copies), and leaves the
@@ -101,12 +96,12 @@ void Strumwellfrm::PageCycle()
         if (!turn.firstTest && !playState.lblResetPlay.Caption().empty()) continue;
         StoreVisiblePage(turn.from);
         ShowStoredPage(turn.to);
-        Tab(tabs, turn.to).SetBackColor(colours::kActive);
-        Tab(tabs, turn.to).SetEnabled(false);
+        PageTab(turn.to).SetBackColor(colours::kActive);
+        PageTab(turn.to).SetEnabled(false);
         for (int page : turn.plain) {
             if (page == 0) continue;
-            Tab(tabs, page).SetBackColor(colours::kPlain);
-            Tab(tabs, page).SetEnabled(true);
+            PageTab(page).SetBackColor(colours::kPlain);
+            PageTab(page).SetEnabled(true);
         }
         tabs.lblCurrentPage.SetCaption(std::to_string(turn.to));
         if (turn.setsReset) playState.lblResetPlay.SetCaption("reset");
