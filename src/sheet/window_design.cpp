@@ -5,6 +5,7 @@
 
 #include "platform/flash/flash_control.h"
 #include "resources/symbol_art.h"
+#include "sheet/chord_labels.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -56,6 +57,17 @@ PictureBox Reference(const forms::Container& parent, const std::string& name, co
     box.SetPicture(Picture(image));
     return box;
 }
+
+// The chord labels in the order the design stacks them, down the left column of the palette box
+// (the major chords), then down the right one (the minor chords).
+struct ChordLabelPlace {
+    ChordRow row;
+    int left, top;
+};
+constexpr std::array<ChordLabelPlace, 10> kChordLabelPlaces{{
+    {kChordE, 0, 0}, {kChordA, 0, 480}, {kChordD, 0, 960}, {kChordG, 0, 1440}, {kChordC, 0, 1920},
+    {kChordF, 0, 2400}, {kChordEm, 600, 0}, {kChordAm, 600, 480}, {kChordDm, 600, 960}, {kChordBm, 600, 1440},
+}};
 
 Label PaletteLabel(const forms::Container& parent, const std::string& name, Geometry g,
                    const std::string& caption, forms::Colour rest)
@@ -126,16 +138,11 @@ void Strumwellfrm::BuildWindowDesign()
     // Chord palette.
     palette.Picture2 = PictureBox(f, "Picture2", {240, 600, 1815, 2775});
     const PictureBox& p2 = palette.Picture2;
-    palette.lblE = PaletteLabel(p2, "lblE", {0, 0, 495, 375}, " E", c::kMajorChord);
-    palette.lblA = PaletteLabel(p2, "lblA", {0, 480, 495, 375}, " A", c::kMajorChord);
-    palette.lblD = PaletteLabel(p2, "lblD", {0, 960, 495, 375}, " D", c::kMajorChord);
-    palette.lblG = PaletteLabel(p2, "lblG", {0, 1440, 495, 375}, " G", c::kMajorChord);
-    palette.lblC = PaletteLabel(p2, "lblC", {0, 1920, 495, 375}, " C", c::kMajorChord);
-    palette.lblF = PaletteLabel(p2, "lblF", {0, 2400, 495, 375}, " F", c::kMajorChord);
-    palette.lblEm = PaletteLabel(p2, "lblEm", {600, 0, 495, 375}, "Em", c::kMinorChord);
-    palette.lblAm = PaletteLabel(p2, "lblAm", {600, 480, 495, 375}, "Am", c::kMinorChord);
-    palette.lblDm = PaletteLabel(p2, "lblDm", {600, 960, 495, 375}, "Dm", c::kMinorChord);
-    palette.lblBm = PaletteLabel(p2, "lblBm", {600, 1440, 495, 375}, "Bm", c::kMinorChord);
+    for (const auto& [row, left, top] : kChordLabelPlaces) {
+        const ChordLabel& chord = kChordLabels[row];
+        palette.*chord.label = PaletteLabel(p2, "lbl" + std::string(chord.plain), {left, top, 495, 375},
+                                            std::string(chord.caption), chord.resting);
+    }
     palette.lbl7th = PaletteLabel(p2, "lbl7th", {600, 1920, 1095, 375}, "  7th", c::kSeventhOff);
     palette.lblRest = PaletteLabel(f, "lblRest", {120, 3840, 1095, 375}, " REST", c::kRestLabel);
 
