@@ -19,7 +19,9 @@ struct Strumwellfrm::ChordLabel {
 };
 
 // In the order the 7th toggle tests them; ChordRow names the rows.
-enum ChordRow { kChordA, kChordE, kChordD, kChordG, kChordC, kChordF, kChordAm, kChordEm, kChordDm, kChordBm };
+enum ChordRow {
+    kChordA, kChordE, kChordD, kChordG, kChordC, kChordF, kChordAm, kChordEm, kChordDm, kChordBm
+};
 inline constexpr std::array<Strumwellfrm::ChordLabel, 10> kChordLabels{{
     {&PaletteWidgets::lblA, " A", colours::kMajorChord, "A", "A7"},
     {&PaletteWidgets::lblE, " E", colours::kMajorChord, "E", "E7"},
