@@ -345,7 +345,11 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
-    std::unique_ptr<PrintPreviews> previews_;
+    // The preview windows belong to printing: made and let go in printing/print.cpp.
+    struct ReleasePreviews {
+        void operator()(PrintPreviews* previews) const;
+    };
+    std::unique_ptr<PrintPreviews, ReleasePreviews> previews_;
 };
 
 }  // namespace strumwell
