@@ -4,10 +4,10 @@
 #include "sheet/strumwellfrm.h"
 
 #include "platform/comdlg/common_dialog.h"
-#include "platform/flash/flash_control.h"
+#include "sheet/clip_names.h"
+#include "sheet/numbers.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
-#include "songfile/song_file_format.h"
 
 #include <vector>
 
@@ -22,7 +22,7 @@ constexpr std::int16_t kDefaultNoteLength = 1400;
 // number.
 std::int16_t ToNoteLength(const std::string& caption)
 {
-    return songfile::ToTempo(caption).value_or(kDefaultNoteLength);
+    return ToTempo(caption).value_or(kDefaultNoteLength);
 }
 
 // Stands in for the window's message box while the command-line song is read, and keeps what it
@@ -61,7 +61,7 @@ void Strumwellfrm::Form_Load()
         held.ShowOnceShown(*this);
     }
     RegisterSongFileType();
-    swfFlashScreen.LoadMovie(0, "C:\\Program Files\\Fretlane\\Strumwell\\rest.swf");
+    LoadClip(clips::kRestClip);
     Timer1.SetEnabled(false);
     NoteLength = ToNoteLength(playState.lblNoteLengthStart.Caption());
     PlayPosition = 1;

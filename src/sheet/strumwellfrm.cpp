@@ -1,7 +1,6 @@
 #include "sheet/strumwellfrm.h"
 
 #include "platform/flash/flash_control.h"
-#include "printing/preview_windows.h"
 #include "sheet/tokens.h"
 
 namespace strumwell {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/forms/forms.h"
 #include "platform/forms/timer.h"
@@ -215,8 +216,8 @@ public:
     void SelectPaletteLabel(const Label* selected);
     // The rest of the note-length mode on show becomes the pick ("Rest 1" or "Rest 1/2").
     void PickRestOfNoteLength();
-    // LoadMovie on layer 0 with a clip of the clip folder ("rest.swf", "A7.swf", ...).
-    void LoadClip(const std::string& clipName);
+    // LoadMovie on layer 0 with a clip of the clip folder (sheet/clip_names.h).
+    void LoadClip(std::string_view clipName);
     bool PickIs(const PictureBox& reference) const;
 
     // ---- note-length entry (sheet/note_length.cpp) ----
@@ -228,7 +229,6 @@ public:
     void lblSolos_Click();
     void lblString_Click(int n);  // lblString1_Click .. lblString6_Click
     void lblNoteName_Click(int Index);
-    // The clip of string n at fret f: "1stStringF#.swf", "2ndStringTopB.swf".
     // Picks the note of string n at fret f from its reference picture: picture, then token.
     void PickNote(int string, int fret);
 
@@ -356,7 +356,11 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
-    std::unique_ptr<PrintPreviews> previews_;
+    // The preview windows belong to printing: made and let go in printing/print.cpp.
+    struct ReleasePreviews {
+        void operator()(PrintPreviews* previews) const;
+    };
+    std::unique_ptr<PrintPreviews, ReleasePreviews> previews_;
     std::string keptSong_;  // the song file text last read, written or started with
     bool askingToSave_ = false;
 };

@@ -12,11 +12,11 @@
 // No part of this file touches the window, so the format can be tested and fuzzed on its own.
 
 #include <array>
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sheet/numbers.h"  // the reader's number conversions
 
 namespace strumwell::songfile {
 
@@ -61,14 +61,6 @@ struct FileValue {
     int line = 0;  // 1-based line of the file
 };
 std::vector<FileValue> ReadValues(std::string_view bytes, std::size_t maxValues);
-
-// Number conversions of the reader. A speed-bar value: a single-precision number, rounded to
-// whole twips (a half to the even neighbour); nothing when the text is no number or the value
-// does not fit the widget. A tempo: a 16-bit whole number, rounded the same way; nothing outside
-// -32768 to 32767. Blanks around the number are allowed.
-std::optional<int> ToTwips(std::string_view text);
-bool IsNumber(std::string_view text);
-std::optional<std::int16_t> ToTempo(std::string_view text);
 
 // A text of a file, or a path, in quotes for a message to the user: control characters and bytes
 // that are no UTF-8 show as U+FFFD (each such byte counting as a character), and a text longer

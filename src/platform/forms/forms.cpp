@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QStyleOptionButton>
 #include <QPointer>
 #include <QToolTip>
@@ -84,6 +85,19 @@ QColor ToQColor(Colour colour)
 }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+// A picture in the screen's own pixel format, made once per image: the symbols come in formats
+// (one bit, indexed, 24-bit) that the painter would otherwise convert at every paint.
+QPixmap ScreenPixmap(const QImage& image)
+{
+    const QString key = QStringLiteral("forms-picture-%1").arg(image.cacheKey());
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = QPixmap::fromImage(image);
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
+}
 
 // A caption or tooltip as shown: a text of any length may be stored (a song file can bring one
 // megabytes long), but laying out more than a screenful would freeze the window for nothing.
@@ -286,7 +300,7 @@ protected:
         case Kind::PictureBox:
         case Kind::Frame:
             p.fillRect(rect(), ToQColor(back_));
-            if (const QImage* img = picture_.Image()) p.drawImage(0, 0, *img);
+            if (const QImage* img = picture_.Image()) p.drawPixmap(0, 0, ScreenPixmap(*img));
             if (border_) {
                 p.setPen(QColor(128, 128, 128));
                 p.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -943,13 +957,22 @@ void Form::AfterShown(std::function<void()> action)
 
 void Form::RepaintNow()
 {
-    // repaint() paints at once and flushes the window's picture to the screen; it handles no
-    // event, so nothing else can run meanwhile. It leaves out controls that paint their whole
-    // area unless they are marked as changed: every control is.
+    // repaint() paints at once and flushes what it painted to the screen; it handles no event, so
+    // nothing else can run meanwhile. A repaint leaves out the controls that paint their whole
+    // area unless each is marked as changed, and with every control marked, working out which of
+    // them covers which costs milliseconds. For this one paint they count as see-through instead:
+    // the client area is painted in one sweep, every control in stacking order over it, then the
+    // menu bar, and so the whole window is on the screen.
     if (!window_->isVisible()) return;
-    for (QWidget* child : window_->findChildren<QWidget*>())
-        if (child->isVisible()) child->update();
+    std::vector<QWidget*> opaque;
+    for (QWidget* child : client_->findChildren<QWidget*>()) {
+        if (!child->isVisible() || !child->testAttribute(Qt::WA_OpaquePaintEvent)) continue;
+        child->setAttribute(Qt::WA_OpaquePaintEvent, false);
+        opaque.push_back(child);
+    }
+    client_->repaint();
     window_->repaint();
+    for (QWidget* child : opaque) child->setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
 BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

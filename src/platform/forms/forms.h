@@ -37,6 +37,7 @@ namespace forms {
 
 using Colour = std::uint32_t;
 inline constexpr Colour kSystemWindowColour = 0x80000005;  // the desktop's window background
+inline constexpr Colour kSystemButtonColour = 0x8000000F;  // the desktop's button face
 
 inline constexpr int kTwipsPerPixel = 15;
 int TwipsToPixels(int twips);
