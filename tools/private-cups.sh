@@ -282,7 +282,7 @@ EOF
     local tries=0
     until CUPS_SERVER="$socket" lpstat -r 2>/dev/null | grep -q "is running"; do
         tries=$((tries + 1))
-        if [ "$tries" -gt 100 ] || ! kill -0 "$STRUMWELL_CUPS_PID" 2>/dev/null; then
+        if [ "$tries" -gt 300 ] || ! kill -0 "$STRUMWELL_CUPS_PID" 2>/dev/null; then
             echo "private-cups: the scheduler did not start here; the printing tests that need it skip:" >&2
             sed 's/^/    /' "$base/log/cupsd.out" "$base/log/error_log" 2>/dev/null | tail -n 5 >&2
             strumwell_cups_stop
