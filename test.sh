@@ -13,11 +13,11 @@ if [ -x tools/pulse-null-sink.sh ]; then
   # The server is up: the sound tests must fail, not skip, if they cannot reach it.
   export STRUMWELL_SOUND_SERVER=required
 fi
-# A print scheduler of the run's own, whose queues write PDF files, for the printing tests; it
-# stops when the script ends, and the machine's own printing stays as it was.
+# A print scheduler of the run's own, whose queues write PDF files, for the printing tests. When
+# the script ends, after a failure or a signal too, the scheduler stops and the machine's own
+# printing is checked (default printer, queues, ~/PDF): a change fails the run.
 source tools/private-cups.sh
 # A short fuzz run of the song file, its format and its whole path through the window (clang,
 # libFuzzer, AddressSanitizer and UBSan).
 tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 30
 ctest --test-dir build --output-on-failure
-strumwell_printing_untouched

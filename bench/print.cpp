@@ -8,10 +8,10 @@
 // queue itself takes. Prints median, p90 and max of each, and the machine's load. It never prints
 // on the machine's own printers.
 //
-//   tools/private-cups.sh bench/print [runs]     (run it under an X server: DISPLAY=:91 after
-//                                                 `Xvfb :91 &`; Qt's offscreen platform when there
-//                                                 is no DISPLAY)
-//   CUPS_SERVER=/nonexistent bench/print [runs]  the same with no print service
+//   tools/private-cups.sh build/bench/print [runs]     (run it under an X server: DISPLAY=:91
+//                                                       after `Xvfb :91 &`; Qt's offscreen
+//                                                       platform when there is no DISPLAY)
+//   CUPS_SERVER=/nonexistent build/bench/print [runs]  the same with no print service
 
 #include <QApplication>
 #include <QDir>
@@ -106,13 +106,16 @@ bool PdfWritten(const QString& folder, const QString& mark, QString* found)
 
 int main(int argc, char** argv)
 {
-    // The queues of the scheduler of the test run's own write into its out/ folder.
+    // The queues of the scheduler of the test run's own write into its out/ folder. Any other
+    // scheduler is a real one, the machine's or another's: only a socket that is not there (no
+    // print service at all) will do instead.
     const QString ownScheduler = qEnvironmentVariable("STRUMWELL_CUPS_DIR");
-    const bool onOwnScheduler =
-        !ownScheduler.isEmpty() && qEnvironmentVariable("CUPS_SERVER") == ownScheduler + QStringLiteral("/cups.sock");
-    if (!onOwnScheduler && qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
-        std::printf("this would print on the machine's own default printer: run it as tools/private-cups.sh "
-                    "bench/print, or with CUPS_SERVER=/nonexistent for the path without a printer\n");
+    const QString server = qEnvironmentVariable("CUPS_SERVER");
+    const bool onOwnScheduler = !ownScheduler.isEmpty() && server == ownScheduler + QStringLiteral("/run/cups.sock");
+    const bool noService = server.startsWith(QLatin1Char('/')) && !QFileInfo::exists(server);
+    if (!onOwnScheduler && !noService) {
+        std::printf("this would print on a real printer: run it as tools/private-cups.sh build/bench/print, or with "
+                    "CUPS_SERVER=/nonexistent for the path without a printer\n");
         return 2;
     }
     if (onOwnScheduler && qEnvironmentVariableIsEmpty("LPDEST")) qputenv("LPDEST", "A4");

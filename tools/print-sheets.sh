@@ -7,10 +7,12 @@
 # OUTDIR (default build/print-sheets) gets preview-N.png, printed-N.pdf, printed-N.png (N = pages),
 # crop-title.png, crop-row.png and crop-bar-x3.png (the first bar, each pixel shown 3 x 3).
 # With STRUMWELL_PRINT_TO=QUEUE the pages go to that queue of a print scheduler of the script's own
-# (tools/private-cups.sh: A4, Letter, A5, Legal, Ledger, Landscape, ReverseLandscape), as the
-# default printer; printed-N.pdf is the PDF the queue wrote, and printed-N.png shows the paper as
-# it comes out (a landscape page lies turned on it; the crops assume an upright page). Otherwise
-# the program finds no print service and saves each page as a PDF in a documents folder of its own.
+# (tools/private-cups.sh: A4, Letter, A5, Legal, Ledger, Landscape, ReverseLandscape,
+# ReversePortrait), as the default printer; printed-N.pdf is the PDF the queue wrote, and
+# printed-N.png shows the paper as it comes out (a landscape page lies turned on it; the crops
+# assume an upright page). The scheduler stops once the program has ended, and the machine's own
+# printing is then checked as tools/private-cups.sh does. Otherwise the program finds no print
+# service and saves each page as a PDF in a documents folder of its own.
 # Needs xvfb, xdotool, imagemagick and poppler-utils. STRUMWELL_XVFB_DISPLAY picks the virtual
 # display (default one of :60 to :69). Uses build/src/Strumwell unless
 # STRUMWELL_BIN names another binary.

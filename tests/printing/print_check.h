@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <unistd.h>
+
 #include <optional>
 #include <string>
 
@@ -41,7 +43,7 @@ inline bool SchedulerAnswers()
 inline QString PrivateSchedulerFolder()
 {
     const QString folder = qEnvironmentVariable("STRUMWELL_CUPS_DIR");
-    if (folder.isEmpty() || qEnvironmentVariable("CUPS_SERVER") != folder + QStringLiteral("/cups.sock")) return {};
+    if (folder.isEmpty() || qEnvironmentVariable("CUPS_SERVER") != folder + QStringLiteral("/run/cups.sock")) return {};
     return folder;
 }
 
@@ -56,14 +58,21 @@ inline std::string WhyNoPrivateScheduler()
     return {};
 }
 
+// Whether the run must have a print scheduler of its own: as root (as in CI), where one can
+// always start, or where STRUMWELL_PRINT_SCHEDULER=required says so.
+inline bool PrivateSchedulerRequired()
+{
+    return geteuid() == 0 || qEnvironmentVariable("STRUMWELL_PRINT_SCHEDULER") == QStringLiteral("required");
+}
+
 // Skips the test, saying why, when the run has no print scheduler of its own; fails it instead
-// where the run's scheduler was meant to be there (tools/private-cups.sh as root, as in CI).
-#define STRUMWELL_NEED_PRINT_SCHEDULER()                                                                   \
-    do {                                                                                                  \
-        if (const std::string why = ::strumwell::testing::WhyNoPrivateScheduler(); !why.empty()) {        \
-            if (qEnvironmentVariable("STRUMWELL_PRINT_SCHEDULER") == QStringLiteral("required")) FAIL() << why; \
-            GTEST_SKIP() << why;                                                                          \
-        }                                                                                                 \
+// where the scheduler is required.
+#define STRUMWELL_NEED_PRINT_SCHEDULER()                                                            \
+    do {                                                                                           \
+        if (const std::string why = ::strumwell::testing::WhyNoPrivateScheduler(); !why.empty()) { \
+            if (::strumwell::testing::PrivateSchedulerRequired()) FAIL() << why;                   \
+            GTEST_SKIP() << why;                                                                   \
+        }                                                                                          \
     } while (false)
 
 // The folder the run's queues write their PDFs to.
@@ -94,6 +103,29 @@ private:
     QByteArray saved_;
 };
 
+// Printer settings of the user's for as long as it lives: lines of an lpoptions file ("Dest
+// A4/letter PageSize=Letter") in the run's scheduler's configuration folder, which its clients
+// read as the system's lpoptions, as the user's own are read (root's lpoptions command writes
+// there). An instance keeps them apart from the queues the other tests print on.
+class PrinterSettings {
+public:
+    explicit PrinterSettings(const QByteArray& lines)
+        : path_(qEnvironmentVariable("CUPS_SERVERROOT") + QStringLiteral("/lpoptions"))
+    {
+        QFile file(path_);
+        written_ = !qEnvironmentVariableIsEmpty("CUPS_SERVERROOT") && file.open(QIODevice::WriteOnly) &&
+                   file.write(lines) == lines.size();
+    }
+    ~PrinterSettings() { QFile::remove(path_); }
+    PrinterSettings(const PrinterSettings&) = delete;
+    PrinterSettings& operator=(const PrinterSettings&) = delete;
+    bool Written() const { return written_; }
+
+private:
+    QString path_;
+    bool written_ = false;
+};
+
 // How many jobs wait in a queue of the run's scheduler; and clearing them.
 inline int WaitingJobs(const QString& queue)
 {
@@ -102,27 +134,29 @@ inline int WaitingJobs(const QString& queue)
 }
 inline void CancelJobs(const QString& queue) { RunTool(QStringLiteral("cancel"), {QStringLiteral("-a"), queue}); }
 
-// The paper of a queue's default page size in points and its printable area in points from the
-// paper's top-left corner, from the queue's printer description, the paper held upright.
+// A paper of a queue (its default page size unless `pageSize` names another) in points, and its
+// printable area in points from the paper's top-left corner, from the queue's printer
+// description, the paper held upright.
 struct QueuePaper {
     QString name;
     QSizeF paper;
     QRectF printable;
 };
-inline std::optional<QueuePaper> PaperOfQueue(const QString& queue)
+inline std::optional<QueuePaper> PaperOfQueue(const QString& queue, const QString& pageSize = {})
 {
     QFile ppd(PrivateSchedulerFolder() + QStringLiteral("/etc/ppd/%1.ppd").arg(queue));
     if (!ppd.open(QIODevice::ReadOnly)) return std::nullopt;
     const QString text = QString::fromLatin1(ppd.readAll());
     const auto size = QRegularExpression(QStringLiteral("\\*DefaultPageSize:\\s*(\\S+)")).match(text);
-    if (!size.hasMatch()) return std::nullopt;
-    const QString name = QRegularExpression::escape(size.captured(1));
+    if (!size.hasMatch() && pageSize.isEmpty()) return std::nullopt;
+    const QString paperName = pageSize.isEmpty() ? size.captured(1) : pageSize;
+    const QString name = QRegularExpression::escape(paperName);
     const auto dim = QRegularExpression(QStringLiteral("\\*PaperDimension %1/[^:]*:\\s*\"([\\d.]+) ([\\d.]+)\"").arg(name)).match(text);
     const auto area = QRegularExpression(
         QStringLiteral("\\*ImageableArea %1/[^:]*:\\s*\"([\\d.]+) ([\\d.]+) ([\\d.]+) ([\\d.]+)\"").arg(name)).match(text);
     if (!dim.hasMatch() || !area.hasMatch()) return std::nullopt;
     QueuePaper paper;
-    paper.name = size.captured(1);
+    paper.name = paperName;
     paper.paper = QSizeF(dim.captured(1).toDouble(), dim.captured(2).toDouble());
     // The description counts from the bottom-left corner.
     const double llx = area.captured(1).toDouble(), lly = area.captured(2).toDouble();

@@ -100,6 +100,13 @@ protected:
         return preview;
     }
 
+    // The song printed by the preview's button on the default printer `queue` comes out on the
+    // paper `paperName` of the queue `described` (its printer description), turned on it by `turn`
+    // quarters anticlockwise (landscape: 1, upside down: 2), and holds the whole sheet from the
+    // printable area's corner.
+    void ExpectWholeSheetOnPaper(const QString& queue, const QString& described, const QString& paperName, int turn,
+                                 int pages);
+
     // The PDF the queue wrote for the title, "" when none came.
     QString Printed(const std::string& title)
     {
@@ -180,48 +187,94 @@ TEST_F(RealPreviewOnPaper, TheWholeSheetPrintsOnTheDefaultPrintersOwnPaper)
         {"A4", "A4", 0, 3},         {"Letter", "Letter", 0, 3},   {"Letter", "Letter", 0, 1},
         {"Legal", "Legal", 0, 3},   {"A5", "A5", 0, 2},           {"Ledger", "Ledger", 0, 3},
         {"Landscape", "A4", 1, 3},  {"Landscape", "A4", 1, 1},    {"ReverseLandscape", "A4", -1, 3},
+        {"ReversePortrait", "A4", 2, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.queue) + ", " + std::to_string(c.pages) + " pages");
-        const DefaultQueue queue{QString::fromLatin1(c.queue)};
-        const std::optional<QueuePaper> paper = PaperOfQueue(QString::fromLatin1(c.queue));
-        ASSERT_TRUE(paper) << "the queue's printer description cannot be read";
-        ASSERT_EQ(paper->name.toStdString(), c.paper);
-
-        const std::string title = UniqueTitle(c.queue);
-        PrintPreviewWindow& preview = PressPrint(c.pages, title);
-        EXPECT_EQ(messages.texts, std::vector<std::string>{});
-        const QString pdf = Printed(title);
-        if (pdf.isEmpty()) continue;
-
-        const int dpi = 100;
-        const double px = dpi / 72.0;  // pixels a point
-        QImage page = RenderPdf(pdf, dpi);
-        ASSERT_NEAR(page.width(), paper->paper.width() * px, 1.5);
-        ASSERT_NEAR(page.height(), paper->paper.height() * px, 1.5);
-        // Turned back, the paper reads as the window does; so does the printable area on it.
-        QRectF printable(paper->printable.topLeft() * px, paper->printable.size() * px);
-        if (c.turn == 1)
-            printable = QRectF(page.height() - printable.bottom(), printable.left(), printable.height(), printable.width());
-        else if (c.turn == -1)
-            printable = QRectF(printable.top(), page.width() - printable.right(), printable.height(), printable.width());
-        if (c.turn != 0) page = page.transformed(QTransform().rotate(90 * c.turn));
-        ExpectWholeWindowOnPage(page, printable, preview);
+        const QString queue = QString::fromLatin1(c.queue);
+        ExpectWholeSheetOnPaper(queue, queue, QString::fromLatin1(c.paper), c.turn, c.pages);
     }
 }
 
+// The user's own settings for the printer (lpoptions: here instances of the A4 queue) choose the
+// paper and the turn, for the page's layout and for the job alike.
+TEST_F(RealPreviewOnPaper, TheUsersOwnPrinterSettingsChooseThePaper)
+{
+    const PrinterSettings settings("Dest A4/letter PageSize=Letter\nDest A4/turned orientation-requested=4\n");
+    ASSERT_TRUE(settings.Written());
+    const struct {
+        const char* queue;
+        const char* paper;
+        int turn;
+    } cases[] = {{"A4/letter", "Letter", 0}, {"A4/turned", "A4", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.queue);
+        ExpectWholeSheetOnPaper(QString::fromLatin1(c.queue), QStringLiteral("A4"), QString::fromLatin1(c.paper),
+                                c.turn, 3);
+    }
+}
+
+void RealPreviewOnPaper::ExpectWholeSheetOnPaper(const QString& queue, const QString& described,
+                                                 const QString& paperName, int turn, int pages)
+{
+    const DefaultQueue chosen{queue};
+    const std::optional<QueuePaper> paper = PaperOfQueue(described, paperName);
+    ASSERT_TRUE(paper) << "the queue's printer description cannot be read";
+
+    const std::string title = UniqueTitle(described.toStdString());
+    PrintPreviewWindow& preview = PressPrint(pages, title);
+    EXPECT_EQ(messages.texts, std::vector<std::string>{});
+    const QString pdf = Printed(title);
+    if (pdf.isEmpty()) return;
+
+    const int dpi = 100;
+    const double px = dpi / 72.0;  // pixels a point
+    QImage page = RenderPdf(pdf, dpi);
+    ASSERT_NEAR(page.width(), paper->paper.width() * px, 1.5);
+    ASSERT_NEAR(page.height(), paper->paper.height() * px, 1.5);
+    // Turned back, the paper reads as the window does; so does the printable area on it.
+    QRectF printable(paper->printable.topLeft() * px, paper->printable.size() * px);
+    if (turn == 1)
+        printable = QRectF(page.height() - printable.bottom(), printable.left(), printable.height(), printable.width());
+    else if (turn == -1)
+        printable = QRectF(printable.top(), page.width() - printable.right(), printable.height(), printable.width());
+    else if (turn == 2)
+        printable = QRectF(page.width() - printable.right(), page.height() - printable.bottom(), printable.width(),
+                           printable.height());
+    if (turn != 0) page = page.transformed(QTransform().rotate(90 * turn));
+    ExpectWholeWindowOnPage(page, printable, preview);
+}
+
 // A page that the printer does not print at once is reported: which printer, and that the page
-// waits in its queue; it waits there.
+// waits in its queue; it waits there, and comes out once the printer is resumed or the job
+// released.
 TEST_F(RealPreviewOnPaper, APageThatWaitsInItsQueueIsReported)
 {
+    const auto jobsOf = [](const QString& queue) {
+        QStringList ids;
+        for (const QString& line : RunTool(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).split(QLatin1Char('\n')))
+            if (!line.isEmpty()) ids << line.section(QLatin1Char(' '), 0, 0);
+        return ids;
+    };
     const struct {
         const char* queue;
         const char* said;
+        std::function<void()> release, putBack;
     } cases[] = {
-        {"Paused", "The page waits in the queue of the printer \"Paused\": the printer is paused, and the page "
-                   "prints when it is resumed."},
-        {"Held", "The page waits in the queue of the printer \"Held\": the printer holds it until the job is "
-                 "released."},
+        {"Paused",
+         "The page waits in the queue of the printer \"Paused\": the printer is paused, and the page prints when it "
+         "is resumed.",
+         [] { RunTool(QStringLiteral("cupsenable"), {QStringLiteral("Paused")}); },
+         [] {
+             RunTool(QStringLiteral("cupsdisable"),
+                     {QStringLiteral("-r"), QStringLiteral("paused for the tests"), QStringLiteral("Paused")});
+         }},
+        {"Held", "The page waits in the queue of the printer \"Held\": the printer holds it until the job is released.",
+         [&] {
+             for (const QString& id : jobsOf(QStringLiteral("Held")))
+                 RunTool(QStringLiteral("lp"), {QStringLiteral("-i"), id, QStringLiteral("-H"), QStringLiteral("resume")});
+         },
+         [] {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.queue);
@@ -233,7 +286,12 @@ TEST_F(RealPreviewOnPaper, APageThatWaitsInItsQueueIsReported)
         EXPECT_EQ(messages.texts, std::vector<std::string>{c.said});
         EXPECT_TRUE(preview.Window()->isVisible());
         EXPECT_EQ(WaitingJobs(name), 1);
-        EXPECT_TRUE(QDir(QueueOutput()).entryList({QStringLiteral("*%1*").arg(QString::fromStdString(title))}).isEmpty());
+        c.release();
+        const QString pdf = Printed(title);
+        c.putBack();
+        if (!pdf.isEmpty()) {
+            EXPECT_FALSE(InkedArea(RenderPdf(pdf, 50)).isEmpty()) << "the page came out blank";
+        }
         CancelJobs(name);
     }
 }

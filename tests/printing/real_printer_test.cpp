@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QStandardPaths>
 
+#include <cups/cups.h>
+
 #include <cmath>
 
 #include "platform/gdi/gdi.h"
@@ -213,6 +215,48 @@ protected:
     }
     DefaultQueue none{QString()};
 };
+
+// The print service goes away after the printer was looked up, before the page is sent to it.
+class ServiceGoneBeforeSending : public WithoutPrinter {
+protected:
+    void SetUp() override
+    {
+        STRUMWELL_NEED_PRINT_SCHEDULER();
+        WithoutPrinter::SetUp();
+    }
+    void TearDown() override
+    {
+        cupsSetServer(nullptr);  // back to CUPS_SERVER
+        WithoutPrinter::TearDown();
+    }
+    DefaultQueue a4{QStringLiteral("A4")};
+};
+
+TEST_F(ServiceGoneBeforeSending, SaysTheServiceDoesNotAnswerAndSavesThePageAsAPdf)
+{
+    PrintedWindow window;
+    platform::ScreenGdi gdi;
+    platform::DefaultPrinter printer;
+    printer.SetDocumentTitle("Gone");
+    PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, window.form));  // the A4 queue is looked up
+    const QByteArray nowhere = home->home.filePath(QStringLiteral("no-scheduler.sock")).toLocal8Bit();
+    cupsSetServer(nowhere.constData());
+    const platform::PrintOutcome outcome = printer.EndDoc();
+    ASSERT_EQ(outcome.kind, platform::PrintOutcome::Kind::SavedAsPdf) << outcome.message;
+    EXPECT_EQ(outcome.message, "The print service does not answer, so the page was saved as a PDF file:\n" + outcome.path);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(outcome.path)).absolutePath(), home->Documents());
+    // Laid out for the printer looked up: its paper, from its printable area's corner.
+    const std::optional<QueuePaper> paper = PaperOfQueue(QStringLiteral("A4"));
+    ASSERT_TRUE(paper);
+    const int dpi = 100;
+    const double px = dpi / 72.0;
+    const QImage page = RenderPdf(QString::fromStdString(outcome.path), dpi);
+    EXPECT_NEAR(page.width(), paper->paper.width() * px, 1.5);
+    EXPECT_NEAR(page.height(), paper->paper.height() * px, 1.5);
+    const QRect inked = InkedArea(page);
+    EXPECT_NEAR(inked.left(), paper->printable.left() * px, 1.5);
+    EXPECT_NEAR(inked.top(), paper->printable.top() * px, 1.5);
+}
 
 TEST_F(NoDefaultPrinter, SaysSoAndSavesThePageAsAPdf)
 {

@@ -61,9 +61,11 @@ private:
 
 // The system's default printer through Qt's print support and CUPS. Pages are laid on the
 // printer's own default paper, in its default orientation, within the printable area its
-// description gives for that paper. Pictures are drawn at their full resolution without
-// smoothing. The default printer and its paper are looked up when the first page of a document is
-// painted or measured.
+// description gives for that paper; the user's own settings for the printer (its options and
+// instances in lpoptions) count first, and the job carries them. Pictures are drawn at their full
+// resolution without smoothing. The default printer and its paper are looked up when the first
+// page of a document is painted or measured; a print service gone by the time the page is sent
+// is told as one that does not answer.
 class DefaultPrinter final : public Printer {
 public:
     // `documentsFolder` empty: the user's documents folder of the desktop (XDG_DOCUMENTS_DIR).
