@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <fcntl.h>
@@ -295,23 +296,50 @@ TEST_F(DesktopRegistration, ReadOnlyFilesAreLeftAlone)
 }
 
 // Where the desktop entry cannot be written, mimeapps.list names none: it stays as it is, or is
-// not made at all.
+// not made at all. The data folder is a file, or a folder (or its applications folder) the user
+// may not write: as root, who may write anything, the program runs as nobody for that.
 TEST_F(DesktopRegistration, UnwritableDataFolderNamesNoEntry)
 {
     const std::string before = "[Default Applications]\ntext/plain=editor.desktop\n";
-    for (const bool listThere : {true, false}) {
-        SCOPED_TRACE(listThere ? "a list there" : "no list");
-        fs::remove_all(home.path().toStdString());
-        fs::create_directories(Folders().config);
-        WriteBytes(Folders().data.string(), "a file, not a folder");
-        const fs::path list = Folders().config / "mimeapps.list";
-        if (listThere) WriteBytes(list.string(), before);
-        platform::FileRegistry registry(Folders(), Recorder());
-        Register(registry);
-        EXPECT_TRUE(registry.MirrorNow().written.empty());
-        EXPECT_EQ(fs::exists(list), listThere);
-        if (listThere) {
-            EXPECT_EQ(Read(list), before);
+    const fs::path applications = Folders().data / "applications";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        fs::path locked;  // a folder made read-only, or nothing
+    };
+    const std::vector<Case> cases{
+        {"a file where the data folder should be", [&] { WriteBytes(Folders().data.string(), "a file, not a folder"); }, {}},
+        {"a data folder the user may not write", [&] { fs::create_directories(Folders().data); }, Folders().data},
+        {"an applications folder the user may not write", [&] { fs::create_directories(applications); }, applications},
+    };
+    ASSERT_TRUE(WithoutRights::Possible());
+    fs::permissions(home.path().toStdString(), fs::perms(0755));
+    for (const Case& c : cases) {
+        for (const bool listThere : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (listThere ? ", a list there" : ", no list"));
+            fs::remove_all(Folders().config);
+            fs::remove_all(Folders().data);
+            fs::create_directories(Folders().config);
+            c.make();
+            const fs::path list = Folders().config / "mimeapps.list";
+            if (listThere) WriteBytes(list.string(), before);
+            WithoutRights::Give(Folders().config);
+            if (fs::exists(Folders().data)) WithoutRights::Give(Folders().data);
+            if (!c.locked.empty()) fs::permissions(c.locked, fs::perms(0555));
+            std::vector<fs::path> written;
+            {
+                WithoutRights user;
+                platform::FileRegistry registry(Folders(), Recorder());
+                Register(registry);
+                written = registry.MirrorNow().written;
+            }
+            EXPECT_EQ(std::count(written.begin(), written.end(), list), 0);
+            EXPECT_FALSE(fs::exists(applications / "strumwell.desktop"));
+            EXPECT_EQ(fs::exists(list), listThere);
+            if (listThere) {
+                EXPECT_EQ(Read(list), before);
+            }
+            if (!c.locked.empty()) fs::permissions(c.locked, fs::perms(0755));
         }
     }
 }
