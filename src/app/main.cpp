@@ -55,7 +55,8 @@ int main(int argc, char** argv)
     platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
     platform::SaveQuestionBox saveQuestion;
-    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
+    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment(), platform::StartToolDetached,
+                                    STRUMWELL_APP_ID ".desktop");
     platform::DesktopShell shell;
     platform::SystemKernel kernel;
     services.saveDialog = &saveDialog;
