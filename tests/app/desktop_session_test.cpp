@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <string>
 #include <vector>
 
+#include "support/program_folder.h"
+
 namespace {
+
+using strumwell::testing::ProgramFolder;
 
 TEST(DesktopSession, WithoutADisplayTheProgramSaysWhatIsMissing)
 {
@@ -29,7 +32,7 @@ TEST(DesktopSession, WithoutADisplayTheProgramSaysWhatIsMissing)
         {{{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}}, ""},
         {{{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb;offscreen")}}, ""},
     };
-    QTemporaryDir home;
+    ProgramFolder home;
     for (const Case& c : cases) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));

@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "support/program_folder.h"
+
 namespace {
+
+using strumwell::testing::ProgramFolder;
 
 struct ToolRun {
     int status = -1;
@@ -104,7 +108,7 @@ TEST_F(Installed, TreeHoldsADesktopProgram)
 // the installed song-file icon into the user's icons and names the installed program.
 TEST_F(Installed, ProgramFindsItsFilesUnderThePrefix)
 {
-    QTemporaryDir home;
+    ProgramFolder home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("STRUMWELL_DRIVE_C"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
