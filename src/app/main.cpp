@@ -43,8 +43,11 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication app(argc, argv);
+    // On X11 the window's class is the application name ("Strumwell"), which the launcher names
+    // as its StartupWMClass; Wayland desktops match the window to its launcher by the launcher's
+    // name given here.
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
-    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));  // its launcher and icon
+    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));
     platform::QuitOnTerminationSignals(app);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;

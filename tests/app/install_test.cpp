@@ -5,11 +5,13 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <string>
 #include <vector>
@@ -78,7 +80,8 @@ TEST_F(Installed, TreeHoldsADesktopProgram)
     EXPECT_EQ(valid.status, 0) << valid.output;
     EXPECT_EQ(valid.output, "");  // not even a hint
     const std::string entry = ReadText(launcher);
-    for (const std::string& line : std::vector<std::string>{"Name=Strumwell\n", "Exec=Strumwell %f\n",
+    for (const std::string& line : std::vector<std::string>{"Name=Strumwell\n", "TryExec=/usr/bin/Strumwell\n",
+                                                             "Exec=/usr/bin/Strumwell %f\n", "StartupWMClass=Strumwell\n",
                                                              "Icon=" + id.toStdString() + "\n",
                                                              "MimeType=application/x-strumwell;\n",
                                                              "Categories=Education;Music;\n"})
@@ -122,6 +125,45 @@ TEST_F(Installed, ProgramFindsItsFilesUnderThePrefix)
               QSize(32, 32));
     const std::string entry = ReadText(home.filePath(QStringLiteral("data/applications/strumwell.desktop")));
     EXPECT_NE(entry.find("Exec=\"" + program.toStdString() + "\" %f\n"), std::string::npos) << entry;
+}
+
+// Installed at a prefix off the PATH, with characters the launcher must quote: the launcher,
+// started as the desktop starts it, runs the program installed there with the song.
+TEST(InstalledElsewhere, LauncherStartsTheProgramAtItsPrefix)
+{
+    ProgramFolder folder;
+    const QString prefix = folder.filePath(QStringLiteral("Fret lane $HOME"));
+    const ToolRun install = RunTool(QStringLiteral(STRUMWELL_CMAKE),
+                                    {QStringLiteral("--install"), QStringLiteral(STRUMWELL_BUILD_DIR),
+                                     QStringLiteral("--prefix"), prefix});
+    ASSERT_EQ(install.status, 0) << install.output;
+    const QString launcher = prefix + QStringLiteral("/share/applications/") + QStringLiteral(STRUMWELL_APP_ID) +
+                             QStringLiteral(".desktop");
+    const ToolRun valid = RunTool(Tool("desktop-file-validate"), {launcher});
+    EXPECT_EQ(valid.status, 0) << valid.output;
+    EXPECT_EQ(valid.output, "");
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("STRUMWELL_DRIVE_C"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("STRUMWELL_REPORT_FIRST_PAINT"), QStringLiteral("1"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("home/config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("home/data")));
+    // The program outlives gio and writes where gio's output went: a file, not a pipe that closes.
+    QProcess gio;
+    gio.setProcessEnvironment(env);
+    gio.setStandardOutputFile(folder.filePath(QStringLiteral("launched.log")));
+    gio.setStandardErrorFile(folder.filePath(QStringLiteral("launched.log")), QIODevice::Append);
+    gio.start(Tool("gio"), {QStringLiteral("launch"), launcher, QStringLiteral(STRUMWELL_FIXTURES "/three_page_v25.swl")});
+    ASSERT_TRUE(gio.waitForFinished(60000));
+    ASSERT_EQ(gio.exitCode(), 0) << ReadText(folder.filePath(QStringLiteral("launched.log")));
+    // The program's start-up registration names the program that runs.
+    const QString entry = folder.filePath(QStringLiteral("home/data/applications/strumwell.desktop"));
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(entry) && waited.elapsed() < 60000) QThread::msleep(20);
+    const std::string program = (prefix + QStringLiteral("/bin/Strumwell")).toStdString();
+    EXPECT_NE(ReadText(entry).find("TryExec=" + program + "\n"), std::string::npos) << ReadText(entry);
 }
 
 }  // namespace
