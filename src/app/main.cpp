@@ -42,7 +42,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", missing->c_str());
         return 1;
     }
+    auto displayCheck = std::make_unique<strumwell::DisplayAnswerCheck>();
     QApplication app(argc, argv);
+    displayCheck.reset();
     // On X11 the window's class is the application name ("Strumwell"), which the launcher names
     // as its StartupWMClass; Wayland desktops match the window to its launcher by the launcher's
     // name given here.
