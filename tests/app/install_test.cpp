@@ -50,6 +50,27 @@ std::string ReadText(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
+// What the installed program runs with here: its own files, not the build's; headless, ending at
+// its first paint; its XDG home in `home`.
+QProcessEnvironment ProgramEnvironment(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("STRUMWELL_DRIVE_C"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("STRUMWELL_REPORT_FIRST_PAINT"), QStringLiteral("1"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    return env;
+}
+
+// Valid for the desktop's own checker, without even a hint.
+void ExpectValidLauncher(const QString& launcher)
+{
+    const ToolRun valid = RunTool(Tool("desktop-file-validate"), {launcher});
+    EXPECT_EQ(valid.status, 0) << valid.output;
+    EXPECT_EQ(valid.output, "");
+}
+
 class Installed : public ::testing::Test {
 protected:
     void SetUp() override
@@ -76,9 +97,7 @@ TEST_F(Installed, TreeHoldsADesktopProgram)
 
     // The launcher: valid, shown in menus, opening songs with the program.
     const QString launcher = Usr(QStringLiteral("share/applications/") + id + QStringLiteral(".desktop"));
-    const ToolRun valid = RunTool(Tool("desktop-file-validate"), {launcher});
-    EXPECT_EQ(valid.status, 0) << valid.output;
-    EXPECT_EQ(valid.output, "");  // not even a hint
+    ExpectValidLauncher(launcher);
     const std::string entry = ReadText(launcher);
     for (const std::string& line : std::vector<std::string>{"Name=Strumwell\n", "TryExec=/usr/bin/Strumwell\n",
                                                              "Exec=/usr/bin/Strumwell %f\n", "StartupWMClass=Strumwell\n",
@@ -112,14 +131,8 @@ TEST_F(Installed, TreeHoldsADesktopProgram)
 TEST_F(Installed, ProgramFindsItsFilesUnderThePrefix)
 {
     ProgramFolder home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("STRUMWELL_DRIVE_C"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("STRUMWELL_REPORT_FIRST_PAINT"), QStringLiteral("1"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     const QString program = Usr(QStringLiteral("bin/Strumwell"));
-    const ToolRun started = RunTool(program, {}, env);
+    const ToolRun started = RunTool(program, {}, ProgramEnvironment(home.path()));
     ASSERT_EQ(started.status, 0) << started.output;
     EXPECT_EQ(QImage(home.filePath(QStringLiteral("data/icons/hicolor/32x32/mimetypes/application-x-strumwell.png"))).size(),
               QSize(32, 32));
@@ -139,19 +152,11 @@ TEST(InstalledElsewhere, LauncherStartsTheProgramAtItsPrefix)
     ASSERT_EQ(install.status, 0) << install.output;
     const QString launcher = prefix + QStringLiteral("/share/applications/") + QStringLiteral(STRUMWELL_APP_ID) +
                              QStringLiteral(".desktop");
-    const ToolRun valid = RunTool(Tool("desktop-file-validate"), {launcher});
-    EXPECT_EQ(valid.status, 0) << valid.output;
-    EXPECT_EQ(valid.output, "");
+    ExpectValidLauncher(launcher);
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("STRUMWELL_DRIVE_C"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("STRUMWELL_REPORT_FIRST_PAINT"), QStringLiteral("1"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("home/config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("home/data")));
     // The program outlives gio and writes where gio's output went: a file, not a pipe that closes.
     QProcess gio;
-    gio.setProcessEnvironment(env);
+    gio.setProcessEnvironment(ProgramEnvironment(folder.filePath(QStringLiteral("home"))));
     gio.setStandardOutputFile(folder.filePath(QStringLiteral("launched.log")));
     gio.setStandardErrorFile(folder.filePath(QStringLiteral("launched.log")), QIODevice::Append);
     gio.start(Tool("gio"), {QStringLiteral("launch"), launcher, QStringLiteral(STRUMWELL_FIXTURES "/three_page_v25.swl")});

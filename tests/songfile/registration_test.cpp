@@ -146,6 +146,16 @@ protected:
             tool.waitForFinished(60000);
         };
     }
+    using Files = std::vector<std::pair<fs::path, std::string>>;
+    // Empties the home, then writes the files, with their folders.
+    void FreshHome(const Files& files) const
+    {
+        for (const auto& entry : fs::directory_iterator(home.path().toStdString())) fs::remove_all(entry.path());
+        for (const auto& [path, text] : files) {
+            fs::create_directories(path.parent_path());
+            WriteBytes(path.string(), text);
+        }
+    }
     static std::string Read(const fs::path& p) { return ReadBytes(p.string()); }
     static ino_t Inode(const fs::path& p)
     {
@@ -323,9 +333,7 @@ TEST_F(DesktopRegistration, DefaultsTheDesktopReadsAnywhereStay)
     const platform::XdgFolders folders = WithSystemFolders(Folders(), h);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
-        for (const char* folder : {"config", "data", "etc1", "etc2", "share1", "share2"}) fs::remove_all(h / folder);
-        fs::create_directories(c.list.parent_path());
-        WriteBytes(c.list.string(), other);
+        FreshHome({{c.list, other}});
         platform::FileRegistry registry(folders, Recorder());
         Register(registry);
         registry.MirrorNow();
@@ -346,7 +354,7 @@ TEST_F(DesktopRegistration, AnInstalledLauncherKeepsTheSongs)
     const fs::path h = home.path().toStdString();
     struct Case {
         const char* name;
-        std::vector<std::pair<fs::path, std::string>> files;  // launchers, in the data folders
+        Files files;  // launchers, in the data folders
         bool leftToIt;
     };
     const std::vector<Case> cases{
@@ -360,11 +368,7 @@ TEST_F(DesktopRegistration, AnInstalledLauncherKeepsTheSongs)
     const platform::XdgFolders folders = WithSystemFolders(Folders(), h);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const char* folder : {"config", "data", "share1", "share2"}) fs::remove_all(h / folder);
-        for (const auto& [path, text] : c.files) {
-            fs::create_directories(path.parent_path());
-            WriteBytes(path.string(), text);
-        }
+        FreshHome(c.files);
         platform::FileRegistry registry(folders, Recorder(), launcher);
         Register(registry);
         registry.MirrorNow();
@@ -577,7 +581,7 @@ TEST_F(DesktopRegistration, DesktopToolsNameTheSameDefaultAfterAStart)
     const QString type = QStringLiteral("application/x-strumwell");
     struct Case {
         const char* name;
-        std::vector<std::pair<fs::path, std::string>> files;
+        Files files;
         std::string byDefault;
         bool entryOfOurOwn;
     };
@@ -590,11 +594,7 @@ TEST_F(DesktopRegistration, DesktopToolsNameTheSameDefaultAfterAStart)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const char* folder : {"config", "data", "etc", "share"}) fs::remove_all(h / folder);
-        for (const auto& [path, text] : c.files) {
-            fs::create_directories(path.parent_path());
-            WriteBytes(path.string(), text);
-        }
+        FreshHome(c.files);
         run(desktopTools[2], {QString::fromStdString((h / "share" / "applications").string())});
         EXPECT_EQ(run(desktopTools[1], {QStringLiteral("query"), QStringLiteral("default"), type}), c.byDefault + "\n");
 
