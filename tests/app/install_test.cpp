@@ -51,10 +51,13 @@ std::string ReadText(const QString& path)
 }
 
 // What the installed program runs with here: its own files, not the build's; headless, ending at
-// its first paint; its XDG home in `home`.
+// its first paint; its XDG home in `home`, and system folders of its own there, so that the
+// program installed on this machine as a package does not take the songs.
 QProcessEnvironment ProgramEnvironment(const QString& home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), home + QStringLiteral("/system/config"));
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), home + QStringLiteral("/system/data"));
     env.remove(QStringLiteral("STRUMWELL_DRIVE_C"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("STRUMWELL_REPORT_FIRST_PAINT"), QStringLiteral("1"));
