@@ -42,9 +42,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", missing->c_str());
         return 1;
     }
+    auto displayCheck = std::make_unique<strumwell::DisplayAnswerCheck>();
     QApplication app(argc, argv);
+    displayCheck.reset();
+    // On X11 the window's class is the application name ("Strumwell"), which the launcher names
+    // as its StartupWMClass; Wayland desktops match the window to its launcher by the launcher's
+    // name given here.
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
-    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));  // its launcher and icon
+    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));
     platform::QuitOnTerminationSignals(app);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
@@ -55,7 +60,8 @@ int main(int argc, char** argv)
     platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
     platform::SaveQuestionBox saveQuestion;
-    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
+    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment(), platform::StartToolDetached,
+                                    STRUMWELL_APP_ID ".desktop");
     platform::DesktopShell shell;
     platform::SystemKernel kernel;
     services.saveDialog = &saveDialog;

@@ -333,12 +333,14 @@ public:
     // The save dialog and the open dialog; without dialog services, ones that answer "".
     platform::CommonDialog& CommonDialog2();
     platform::CommonDialog& CommonDialog3();
-    // The song as Save would write it now: the page on show as the sheet holds it, the other
-    // pages from their stores, pages beyond the page count empty. Changes nothing
+    // The song as Save would write it now, in the lines of its file but in the window's own
+    // characters (before the file's code page): the page on show as the sheet holds it, the
+    // other pages from their stores, pages beyond the page count empty. Changes nothing
     // (songfile/save.cpp).
-    std::string SongFileAsSaved() const;
-    // Unsaved work (songfile/unsaved_song.cpp): the song counts as kept when Save would write
-    // what was last read or written, or, before either, the start's empty song.
+    std::string SongAsSaved() const;
+    // Unsaved work (songfile/unsaved_song.cpp): the song counts as kept when it is what was last
+    // read, or what the file last written shows when read back, or, before either, the start's
+    // empty song.
     void KeepSongAsItStands();
     bool SongIsKept() const;
     // Before the window closes over a song that is not kept, the user is asked whether to save
@@ -361,7 +363,7 @@ private:
         void operator()(PrintPreviews* previews) const;
     };
     std::unique_ptr<PrintPreviews, ReleasePreviews> previews_;
-    std::string keptSong_;  // the song file text last read, written or started with
+    std::string keptSong_;  // SongAsSaved() of the song last read, written or started with
     bool askingToSave_ = false;
 };
 

@@ -95,7 +95,7 @@ void TellUnwritable(Strumwellfrm& w, const std::string& path, const std::vector<
 
 }  // namespace
 
-std::string Strumwellfrm::SongFileAsSaved() const { return songfile::SongFileText(SongToSave(*this)); }
+std::string Strumwellfrm::SongAsSaved() const { return songfile::SongText(SongToSave(*this)); }
 
 void Strumwellfrm::Save_Click()
 {
@@ -123,7 +123,9 @@ void Strumwellfrm::Save_Click()
     const songfile::SongSheet song = SongToSave(*this);
     const std::string text = songfile::SongFileText(song);
     if (!file.Write(text) || !file.Commit()) return TellFailure(*this, path, file, existed);
-    keptSong_ = text;
+    // What the file now holds, as a read of it would show it: characters it could not hold
+    // (written as "?") are still unsaved work.
+    keptSong_ = platform::FromAnsiCodePage(text);
     if (const std::vector<char32_t> lost = UnwritableCharacters(song); !lost.empty()) TellUnwritable(*this, path, lost);
 }
 

@@ -18,7 +18,7 @@ class Lines {
 public:
     void Add(std::string_view text)
     {
-        out_ += platform::ToAnsiCodePage(text);
+        out_ += text;
         out_ += "\r\n";
     }
     void Repeat(std::string_view text, int times)
@@ -130,7 +130,9 @@ std::string QuotedPiece(std::string_view utf8, std::size_t characters)
     return out + "\xE2\x80\xA6\" (" + std::to_string(count) + " characters)";
 }
 
-std::string SongFileText(const SongSheet& song)
+std::string SongFileText(const SongSheet& song) { return platform::ToAnsiCodePage(SongText(song)); }
+
+std::string SongText(const SongSheet& song)
 {
     Lines lines;
     lines.Add(song.title);

@@ -81,5 +81,8 @@ struct SongSheet {
 
 // The 122 lines of the "version 2.5" layout, as bytes in the code page.
 std::string SongFileText(const SongSheet& song);
+// The same lines in UTF-8, before the code page: two songs differ here exactly where they differ
+// on screen, also in characters that the code page turns alike into "?".
+std::string SongText(const SongSheet& song);
 
 }  // namespace strumwell::songfile

@@ -1,6 +1,6 @@
 // Closing the window over unsaved work. There is no document but the widgets, and handlers change
-// them in many ways, so no flag records a change: the song is compared, as the song file Save
-// would write, with the song last read, written or started with.
+// them in many ways, so no flag records a change: the song is compared, as Save would write it
+// but before the file's code page, with the song last read, written or started with.
 
 #include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/quit_signals.h"
@@ -22,9 +22,9 @@ constexpr const char* kSaveQuestionDetail = "If you don't save, your changes wil
 
 }  // namespace
 
-void Strumwellfrm::KeepSongAsItStands() { keptSong_ = SongFileAsSaved(); }
+void Strumwellfrm::KeepSongAsItStands() { keptSong_ = SongAsSaved(); }
 
-bool Strumwellfrm::SongIsKept() const { return SongFileAsSaved() == keptSong_; }
+bool Strumwellfrm::SongIsKept() const { return SongAsSaved() == keptSong_; }
 
 // A close asked for while the question is open is left to the question. A termination signal
 // closes the window at once, also when it comes while the question is open.

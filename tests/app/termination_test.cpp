@@ -10,6 +10,7 @@
 #include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/quit_signals.h"
+#include "support/program_folder.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
@@ -22,6 +23,8 @@
 
 namespace {
 
+using strumwell::testing::ProgramFolder;
+
 // True once the process handles `signal` itself (its handler is installed).
 bool CatchesSignal(qint64 pid, int signal)
 {
@@ -33,7 +36,7 @@ bool CatchesSignal(qint64 pid, int signal)
     return false;
 }
 
-QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home)
+QProcessEnvironment ProgramEnvironment(const ProgramFolder& home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -45,7 +48,7 @@ QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home)
 
 TEST(Termination, TermIntAndHupEndTheProgramWithStatusZero)
 {
-    QTemporaryDir home;
+    ProgramFolder home;
     const QString missing = home.filePath(QStringLiteral("no such song.swl"));
     struct Case {
         int signal;
@@ -88,7 +91,7 @@ TEST(Termination, TermIntAndHupEndTheProgramWithStatusZero)
 // SIGTERM then cuts the pauses short, the read finishes and the program ends at once.
 TEST(Termination, TermDuringASongReadEndsTheProgramWithoutWaitingOutThePauses)
 {
-    QTemporaryDir home;
+    ProgramFolder home;
     QProcess program;
     program.setProcessEnvironment(ProgramEnvironment(home));
     program.start(QStringLiteral(STRUMWELL_PROGRAM),

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <fcntl.h>
@@ -132,6 +133,28 @@ protected:
             for (const std::string& a : args) line += " " + a;
             tools.push_back(line);
         };
+    }
+    // Runs the desktop's tools and waits for them.
+    static platform::ToolRunner RunningTools()
+    {
+        return [](const std::string& program, const std::vector<std::string>& args) {
+            QStringList list;
+            for (const std::string& a : args) list << QString::fromStdString(a);
+            QProcess tool;
+            tool.setStandardOutputFile(QProcess::nullDevice());  // its notes on the search path
+            tool.start(QString::fromStdString(program), list);
+            tool.waitForFinished(60000);
+        };
+    }
+    using Files = std::vector<std::pair<fs::path, std::string>>;
+    // Empties the home, then writes the files, with their folders.
+    void FreshHome(const Files& files) const
+    {
+        for (const auto& entry : fs::directory_iterator(home.path().toStdString())) fs::remove_all(entry.path());
+        for (const auto& [path, text] : files) {
+            fs::create_directories(path.parent_path());
+            WriteBytes(path.string(), text);
+        }
     }
     static std::string Read(const fs::path& p) { return ReadBytes(p.string()); }
     static ino_t Inode(const fs::path& p)
@@ -276,6 +299,85 @@ TEST_F(DesktopRegistration, UsersChoicesInMimeappsListStay)
     }
 }
 
+// Folders the desktop reads beside the home's, all in the temporary home: two system config
+// folders, two system data folders, a GNOME session.
+platform::XdgFolders WithSystemFolders(platform::XdgFolders folders, const fs::path& home)
+{
+    folders.configDirs = {home / "etc1", home / "etc2"};
+    folders.dataDirs = {home / "share1", home / "share2"};
+    folders.desktops = {"gnome"};
+    return folders;
+}
+
+// A default named in any list the desktop reads (in the order it reads them) stays the default:
+// the program's entry only joins the type's applications. Another desktop's list does not count.
+TEST_F(DesktopRegistration, DefaultsTheDesktopReadsAnywhereStay)
+{
+    const std::string ours = "application/x-strumwell=strumwell.desktop";
+    const std::string other = "[Default Applications]\napplication/x-strumwell=other.desktop\n";
+    const fs::path h = home.path().toStdString();
+    struct Case {
+        fs::path list;  // where the other default is
+        bool stays;
+    };
+    const std::vector<Case> cases{
+        {Folders().config / "gnome-mimeapps.list", true},
+        {h / "etc1" / "mimeapps.list", true},
+        {h / "etc2" / "gnome-mimeapps.list", true},
+        {Folders().data / "applications" / "mimeapps.list", true},
+        {h / "share2" / "applications" / "gnome-mimeapps.list", true},
+        {h / "share1" / "applications" / "mimeapps.list", true},
+        {Folders().config / "kde-mimeapps.list", false},
+        {h / "share1" / "mimeapps.list", false},  // not a place the desktop reads
+    };
+    const platform::XdgFolders folders = WithSystemFolders(Folders(), h);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        FreshHome({{c.list, other}});
+        platform::FileRegistry registry(folders, Recorder());
+        Register(registry);
+        registry.MirrorNow();
+        EXPECT_EQ(Read(folders.config / "mimeapps.list"),
+                  c.stays ? "[Added Associations]\n" + ours + ";\n"
+                          : "[Default Applications]\n" + ours + "\n\n[Added Associations]\n" + ours + ";\n");
+        EXPECT_EQ(Read(c.list), other);
+    }
+}
+
+// Where the program's installed launcher opens songs (the first one of that name in the data
+// folders), the program writes no entry of its own and leaves mimeapps.list alone.
+TEST_F(DesktopRegistration, AnInstalledLauncherKeepsTheSongs)
+{
+    const std::string launcher = "installed-strumwell.desktop";
+    const std::string opensSongs = "[Desktop Entry]\nType=Application\nName=Strumwell\nExec=Strumwell %f\n"
+                                   "MimeType=text/plain;application/x-strumwell;\n";
+    const fs::path h = home.path().toStdString();
+    struct Case {
+        const char* name;
+        Files files;  // launchers, in the data folders
+        bool leftToIt;
+    };
+    const std::vector<Case> cases{
+        {"system-wide", {{h / "share2" / "applications" / launcher, opensSongs}}, true},
+        {"in the home", {{Folders().data / "applications" / launcher, opensSongs}}, true},
+        {"without the song type", {{h / "share1" / "applications" / launcher, "[Desktop Entry]\nMimeType=text/plain;\n"}}, false},
+        {"deleted in the home", {{Folders().data / "applications" / launcher, "[Desktop Entry]\nHidden=true\n"},
+                                 {h / "share1" / "applications" / launcher, opensSongs}}, false},
+        {"none", {}, false},
+    };
+    const platform::XdgFolders folders = WithSystemFolders(Folders(), h);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshHome(c.files);
+        platform::FileRegistry registry(folders, Recorder(), launcher);
+        Register(registry);
+        registry.MirrorNow();
+        EXPECT_NE(fs::exists(folders.data / "applications" / "strumwell.desktop"), c.leftToIt);
+        EXPECT_NE(fs::exists(folders.config / "mimeapps.list"), c.leftToIt);
+        EXPECT_TRUE(fs::exists(folders.data / "mime" / "packages" / "strumwell.xml"));
+    }
+}
+
 // A file the user made read-only stays as it is, also where its folder would let it be
 // replaced (and for root, whom the mode does not stop); the other files are still written.
 TEST_F(DesktopRegistration, ReadOnlyFilesAreLeftAlone)
@@ -295,23 +397,50 @@ TEST_F(DesktopRegistration, ReadOnlyFilesAreLeftAlone)
 }
 
 // Where the desktop entry cannot be written, mimeapps.list names none: it stays as it is, or is
-// not made at all.
+// not made at all. The data folder is a file, or a folder (or its applications folder) the user
+// may not write: as root, who may write anything, the program runs as nobody for that.
 TEST_F(DesktopRegistration, UnwritableDataFolderNamesNoEntry)
 {
     const std::string before = "[Default Applications]\ntext/plain=editor.desktop\n";
-    for (const bool listThere : {true, false}) {
-        SCOPED_TRACE(listThere ? "a list there" : "no list");
-        fs::remove_all(home.path().toStdString());
-        fs::create_directories(Folders().config);
-        WriteBytes(Folders().data.string(), "a file, not a folder");
-        const fs::path list = Folders().config / "mimeapps.list";
-        if (listThere) WriteBytes(list.string(), before);
-        platform::FileRegistry registry(Folders(), Recorder());
-        Register(registry);
-        EXPECT_TRUE(registry.MirrorNow().written.empty());
-        EXPECT_EQ(fs::exists(list), listThere);
-        if (listThere) {
-            EXPECT_EQ(Read(list), before);
+    const fs::path applications = Folders().data / "applications";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        fs::path locked;  // a folder made read-only, or nothing
+    };
+    const std::vector<Case> cases{
+        {"a file where the data folder should be", [&] { WriteBytes(Folders().data.string(), "a file, not a folder"); }, {}},
+        {"a data folder the user may not write", [&] { fs::create_directories(Folders().data); }, Folders().data},
+        {"an applications folder the user may not write", [&] { fs::create_directories(applications); }, applications},
+    };
+    ASSERT_TRUE(WithoutRights::Possible());
+    fs::permissions(home.path().toStdString(), fs::perms(0755));
+    for (const Case& c : cases) {
+        for (const bool listThere : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (listThere ? ", a list there" : ", no list"));
+            fs::remove_all(Folders().config);
+            fs::remove_all(Folders().data);
+            fs::create_directories(Folders().config);
+            c.make();
+            const fs::path list = Folders().config / "mimeapps.list";
+            if (listThere) WriteBytes(list.string(), before);
+            WithoutRights::Give(Folders().config);
+            if (fs::exists(Folders().data)) WithoutRights::Give(Folders().data);
+            if (!c.locked.empty()) fs::permissions(c.locked, fs::perms(0555));
+            std::vector<fs::path> written;
+            {
+                WithoutRights user;
+                platform::FileRegistry registry(Folders(), Recorder());
+                Register(registry);
+                written = registry.MirrorNow().written;
+            }
+            EXPECT_EQ(std::count(written.begin(), written.end(), list), 0);
+            EXPECT_FALSE(fs::exists(applications / "strumwell.desktop"));
+            EXPECT_EQ(fs::exists(list), listThere);
+            if (listThere) {
+                EXPECT_EQ(Read(list), before);
+            }
+            if (!c.locked.empty()) fs::permissions(c.locked, fs::perms(0755));
         }
     }
 }
@@ -352,21 +481,42 @@ TEST_F(DesktopRegistration, DamagedRegistryFileIsRebuilt)
 
 TEST_F(DesktopRegistration, FoldersFollowTheEnvironment)
 {
-    const QByteArray config = qgetenv("XDG_CONFIG_HOME"), data = qgetenv("XDG_DATA_HOME"), h = qgetenv("HOME");
+    const std::vector<const char*> names{"XDG_CONFIG_HOME", "XDG_DATA_HOME", "HOME", "XDG_CONFIG_DIRS",
+                                         "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"};
+    std::map<std::string, QByteArray> saved;
+    for (const char* name : names) saved[name] = qgetenv(name);
     qputenv("XDG_CONFIG_HOME", "/x/config");
     qputenv("XDG_DATA_HOME", "/x/data");
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().config, fs::path("/x/config"));
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().data, fs::path("/x/data"));
+    qputenv("XDG_CONFIG_DIRS", "/etc/a:relative:/etc/b");
+    qputenv("XDG_DATA_DIRS", "/share/a");
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    platform::XdgFolders folders = platform::XdgFolders::FromEnvironment();
+    EXPECT_EQ(folders.config, fs::path("/x/config"));
+    EXPECT_EQ(folders.data, fs::path("/x/data"));
+    EXPECT_EQ(folders.configDirs, (std::vector<fs::path>{"/etc/a", "/etc/b"}));
+    EXPECT_EQ(folders.dataDirs, std::vector<fs::path>{"/share/a"});
+    EXPECT_EQ(folders.desktops, (std::vector<std::string>{"ubuntu", "gnome"}));
+    folders.configDirs.pop_back();
+    folders.desktops.pop_back();
+    EXPECT_EQ(folders.MimeAppsLists(),
+              (std::vector<fs::path>{"/x/config/ubuntu-mimeapps.list", "/x/config/mimeapps.list",
+                                     "/etc/a/ubuntu-mimeapps.list", "/etc/a/mimeapps.list",
+                                     "/x/data/applications/ubuntu-mimeapps.list", "/x/data/applications/mimeapps.list",
+                                     "/share/a/applications/ubuntu-mimeapps.list", "/share/a/applications/mimeapps.list"}));
+
     qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
-    qunsetenv("XDG_DATA_HOME");
     qputenv("HOME", "/home/someone");
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().config, fs::path("/home/someone/.config"));
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().data, fs::path("/home/someone/.local/share"));
-    qputenv("XDG_CONFIG_HOME", config);
-    qputenv("XDG_DATA_HOME", data);
-    qputenv("HOME", h);
-    if (config.isNull()) qunsetenv("XDG_CONFIG_HOME");
-    if (data.isNull()) qunsetenv("XDG_DATA_HOME");
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"}) qunsetenv(name);
+    folders = platform::XdgFolders::FromEnvironment();
+    EXPECT_EQ(folders.config, fs::path("/home/someone/.config"));
+    EXPECT_EQ(folders.data, fs::path("/home/someone/.local/share"));
+    EXPECT_EQ(folders.configDirs, std::vector<fs::path>{"/etc/xdg"});
+    EXPECT_EQ(folders.dataDirs, (std::vector<fs::path>{"/usr/local/share", "/usr/share"}));
+    EXPECT_TRUE(folders.desktops.empty());
+    for (const char* name : names) {
+        if (saved[name].isNull()) qunsetenv(name);
+        else qputenv(name, saved[name]);
+    }
 }
 
 // With the desktop's own tools: a file manager asking GIO finds the song type and the program.
@@ -375,11 +525,7 @@ TEST_F(DesktopRegistration, DesktopKnowsTheSongType)
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
         GTEST_SKIP() << "gio or update-mime-database not installed";
-    platform::FileRegistry registry(Folders(), [](const std::string& program, const std::vector<std::string>& args) {
-        QStringList list;
-        for (const std::string& a : args) list << QString::fromStdString(a);
-        QProcess::execute(QString::fromStdString(program), list);
-    });
+    platform::FileRegistry registry(Folders(), RunningTools());
     Register(registry, platform::RunningProgram());  // the desktop checks that the program exists
     registry.MirrorNow();
     const std::string song = (fs::path(home.path().toStdString()) / "a song.swl").string();
@@ -401,6 +547,70 @@ TEST_F(DesktopRegistration, DesktopKnowsTheSongType)
                    QString::fromStdString(song)}).find("application/x-strumwell"), std::string::npos);
     EXPECT_NE(run({QStringLiteral("mime"), QStringLiteral("application/x-strumwell")}).find("strumwell.desktop"),
               std::string::npos);
+}
+
+// The desktop's own tools, asked in a temporary home with system folders of its own, name the
+// same default before and after a start: one the system's list names, or the installed launcher
+// (which the tools find in its folder's cache), which then is the only entry of the program.
+TEST_F(DesktopRegistration, DesktopToolsNameTheSameDefaultAfterAStart)
+{
+    QStringList desktopTools;
+    for (const char* name : {"gio", "xdg-mime", "update-desktop-database"}) {
+        desktopTools << QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (desktopTools.back().isEmpty()) GTEST_SKIP() << name << " not installed";
+    }
+    const fs::path h = home.path().toStdString();
+    const std::string launcher = "example.fretlane.Strumwell.desktop";
+    auto entry = [](const std::string& name) {
+        return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=/bin/true %f\nMimeType=application/x-strumwell;\n";
+    };
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), QString::fromStdString(h.string()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(Folders().config.string()));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(Folders().data.string()));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString((h / "etc").string()));
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), QString::fromStdString((h / "share").string()));
+    env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    auto run = [&](const QString& tool, const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(tool, args);
+        p.waitForFinished(20000);
+        return QString::fromUtf8(p.readAllStandardOutput()).toStdString();
+    };
+    const QString type = QStringLiteral("application/x-strumwell");
+    struct Case {
+        const char* name;
+        Files files;
+        std::string byDefault;
+        bool entryOfOurOwn;
+    };
+    const std::vector<Case> cases{
+        {"the system's default",
+         {{h / "share" / "applications" / "other.desktop", entry("Other")},
+          {h / "etc" / "mimeapps.list", "[Default Applications]\napplication/x-strumwell=other.desktop\n"}},
+         "other.desktop", true},
+        {"the installed launcher", {{h / "share" / "applications" / launcher, entry("Strumwell")}}, launcher, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshHome(c.files);
+        run(desktopTools[2], {QString::fromStdString((h / "share" / "applications").string())});
+        EXPECT_EQ(run(desktopTools[1], {QStringLiteral("query"), QStringLiteral("default"), type}), c.byDefault + "\n");
+
+        {
+            platform::XdgFolders folders = Folders();
+            folders.configDirs = {h / "etc"};
+            folders.dataDirs = {h / "share"};
+            platform::FileRegistry registry(folders, RunningTools(), launcher);
+            Register(registry, platform::RunningProgram());  // the desktop checks that the program exists
+            registry.MirrorNow();
+        }
+        EXPECT_EQ(run(desktopTools[1], {QStringLiteral("query"), QStringLiteral("default"), type}), c.byDefault + "\n");
+        const std::string apps = run(desktopTools[0], {QStringLiteral("mime"), type});
+        EXPECT_NE(apps.find(": " + c.byDefault + "\n"), std::string::npos) << apps;
+        EXPECT_EQ(apps.find("\tstrumwell.desktop\n") != std::string::npos, c.entryOfOurOwn) << apps;
+    }
 }
 
 // The real window registers at start-up through the file registry, whose mirror writes into the

@@ -39,12 +39,50 @@ fs::path FolderFromEnvironment(const char* variable, const char* fallbackUnderHo
     return fs::path(home && *home ? home : "/") / fallbackUnderHome;
 }
 
+// A list of folders, ":" between them; relative ones are ignored, as the desktop ignores them.
+std::vector<fs::path> FoldersFromEnvironment(const char* variable, const std::string& fallback)
+{
+    const char* value = std::getenv(variable);
+    std::vector<fs::path> folders;
+    std::istringstream in(value && *value ? value : fallback);
+    for (std::string folder; std::getline(in, folder, ':');)
+        if (fs::path(folder).is_absolute()) folders.emplace_back(folder);
+    return folders;
+}
+
+std::vector<std::string> DesktopsFromEnvironment()
+{
+    const char* value = std::getenv("XDG_CURRENT_DESKTOP");
+    std::vector<std::string> desktops;
+    std::istringstream in(value ? value : "");
+    for (std::string desktop; std::getline(in, desktop, ':');) {
+        for (char& c : desktop) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!desktop.empty() && desktop.find('/') == std::string::npos) desktops.push_back(desktop);
+    }
+    return desktops;
+}
+
 }  // namespace
 
 XdgFolders XdgFolders::FromEnvironment()
 {
-    return {FolderFromEnvironment("XDG_CONFIG_HOME", ".config"),
-            FolderFromEnvironment("XDG_DATA_HOME", ".local/share")};
+    return {FolderFromEnvironment("XDG_CONFIG_HOME", ".config"), FolderFromEnvironment("XDG_DATA_HOME", ".local/share"),
+            FoldersFromEnvironment("XDG_CONFIG_DIRS", "/etc/xdg"),
+            FoldersFromEnvironment("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), DesktopsFromEnvironment()};
+}
+
+std::vector<fs::path> XdgFolders::MimeAppsLists() const
+{
+    std::vector<fs::path> folders{config};
+    folders.insert(folders.end(), configDirs.begin(), configDirs.end());
+    folders.push_back(data / "applications");
+    for (const fs::path& dir : dataDirs) folders.push_back(dir / "applications");
+    std::vector<fs::path> lists;
+    for (const fs::path& folder : folders) {
+        for (const std::string& desktop : desktops) lists.push_back(folder / (desktop + "-mimeapps.list"));
+        lists.push_back(folder / "mimeapps.list");
+    }
+    return lists;
 }
 
 void StartToolDetached(const std::string& program, const std::vector<std::string>& arguments)
@@ -442,13 +480,38 @@ std::string DesktopEntry(const FileType& type, bool withIcon)
 }
 
 std::string WithOurAssociation(const std::string& mimeappsList, const std::string& mimeType,
-                               const std::string& desktopFile)
+                               const std::string& desktopFile, bool defaultElsewhere)
 {
     MimeAppsList list(mimeappsList);
     if (list.Lists("Removed Associations", mimeType, desktopFile)) return mimeappsList;
-    if (!list.HasValue("Default Applications", mimeType)) list.SetValue("Default Applications", mimeType, desktopFile);
+    if (!defaultElsewhere && !list.HasValue("Default Applications", mimeType))
+        list.SetValue("Default Applications", mimeType, desktopFile);
     if (!list.Lists("Added Associations", mimeType, desktopFile)) list.AddToList("Added Associations", mimeType, desktopFile);
     return list.Text();
+}
+
+bool DefaultNamedElsewhere(const XdgFolders& folders, const std::string& mimeType)
+{
+    const fs::path ours = folders.config / "mimeapps.list";
+    for (const fs::path& path : folders.MimeAppsLists()) {
+        if (path == ours) continue;
+        const std::optional<std::string> text = ReadWhole(path);  // none there, or unreadable: no choice made
+        if (text && MimeAppsList(*text).HasValue("Default Applications", mimeType)) return true;
+    }
+    return false;
+}
+
+bool InstalledEntryOpens(const XdgFolders& folders, const std::string& desktopFile, const std::string& mimeType)
+{
+    std::vector<fs::path> dataDirs{folders.data};
+    dataDirs.insert(dataDirs.end(), folders.dataDirs.begin(), folders.dataDirs.end());
+    for (const fs::path& dir : dataDirs) {
+        const std::optional<std::string> text = ReadWhole(dir / "applications" / desktopFile);
+        if (!text) continue;  // the first one there is the one the desktop takes
+        const MimeAppsList entry(*text);
+        return entry.Lists("Desktop Entry", "MimeType", mimeType) && !entry.Lists("Desktop Entry", "Hidden", "true");
+    }
+    return false;
 }
 
 std::optional<std::string> ReplaceableText(const fs::path& path)
@@ -485,7 +548,8 @@ bool WriteFileWhole(const fs::path& path, const std::string& content)
     return WriteTarget(files::FindWriteTarget(path), content);
 }
 
-MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool)
+MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool,
+                             const std::string& installedLauncher)
 {
     MirrorReport report;
     bool mimeChanged = false, entriesChanged = false;
@@ -502,13 +566,17 @@ MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const 
                              MimePackage(type, !icons.empty()));
         const std::string entry = DesktopEntry(type, !icons.empty());
         if (entry.empty()) continue;
+        const std::string mimeType = MimeTypeName(type);
+        // The installed launcher opens the songs already: a second entry would only show twice.
+        if (!installedLauncher.empty() && InstalledEntryOpens(folders, installedLauncher, mimeType)) continue;
         const std::string desktopFile = BaseName(type) + ".desktop";
         const fs::path entryPath = folders.data / "applications" / desktopFile;
         entriesChanged |= write(entryPath, entry);
         if (ReplaceableText(entryPath) != entry) continue;  // not written: the list names no such entry
         const fs::path mimeapps = folders.config / "mimeapps.list";
+        const bool defaultElsewhere = DefaultNamedElsewhere(folders, mimeType);
         if (UpdateFile(mimeapps, [&](const std::string& list) {
-                return WithOurAssociation(list, MimeTypeName(type), desktopFile);
+                return WithOurAssociation(list, mimeType, desktopFile, defaultElsewhere);
             }))
             report.written.push_back(mimeapps);
     }
