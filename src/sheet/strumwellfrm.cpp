@@ -15,8 +15,10 @@ Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::stri
     : forms::Form("Fretlane Strumwell", kClientWidth, kClientHeight),
       swfFlashScreen(*platformServices.flash),
       services(platformServices),
-      commandLine_(std::move(commandLine))
+      commandLine_(std::move(commandLine)),
+      messages_(*platformServices.messageBox)
 {
+    services.messageBox = &messages_;
     BuildSymbolLibrary();
     BuildWindowDesign();
     ConnectHandlers();

@@ -16,6 +16,7 @@
 #include "platform/forms/forms.h"
 #include "platform/forms/timer.h"
 #include "platform/services.h"
+#include "sheet/held_messages.h"
 #include "sheet/page_rows.h"
 
 namespace platform {
@@ -153,6 +154,8 @@ public:
     MenuWidgets menu;
     forms::Timer Timer1;
     platform::FlashControl& swfFlashScreen;
+    // The services the window was given, but for its message box: the window's own messages_,
+    // which passes what it is told on to the given one.
     platform::Services services;
 
     // The program's whole command line, as one text.
@@ -289,7 +292,7 @@ public:
     void Timer1_Timer();
     void lblFaster_Click();
     void lblSlower_Click();
-    // The clock Timer1 and its deadline are read on: the services' clock, else the machine's.
+    // The clock Timer1 and its deadline are read on: the services' clock (the machine's unless given).
     platform::Clock& StepClock() const;
     // Played-cell marks on the visible page (playback/marks.cpp): cell k (1..32) shown as played;
     // every played mark of cells 1..32 back to normal; only the rhythm mark of cell k back to blue.
@@ -330,7 +333,7 @@ public:
     void WebLink_Click();
     // Registers the song file type with the desktop at every start (songfile/file_association.cpp).
     void RegisterSongFileType();
-    // The save dialog and the open dialog; without dialog services, ones that answer "".
+    // The save dialog and the open dialog of the services.
     platform::CommonDialog& CommonDialog2();
     platform::CommonDialog& CommonDialog3();
     // The song as Save would write it now, in the lines of its file but in the window's own
@@ -358,6 +361,7 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
+    HeldMessages messages_;
     // The preview windows belong to printing: made and let go in printing/print.cpp.
     struct ReleasePreviews {
         void operator()(PrintPreviews* previews) const;

@@ -6,7 +6,9 @@
 #include "sheet/tokens.h"
 
 #include "platform/comdlg/common_dialog.h"
+#include "printing/preview_windows.h"
 
+#include <QDir>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -296,6 +298,36 @@ TEST_F(RefusedCommandLineSong, StartsAsAPlainStartWithTheMessageOnTop)
             if (plain.at(key) != value) differences.push_back(key + ": " + value + " / " + plain.at(key));
         EXPECT_EQ(differences, std::vector<std::string>{});
     }
+}
+
+// A window given no service at all runs on the stand-ins: it starts over a song it cannot read,
+// takes picks and plays without a sound, opens and saves nothing, prints nothing, and closes over
+// unsaved work unasked.
+TEST(WithoutServices, TheWindowRunsOnTheStandIns)
+{
+    QTemporaryDir temp;
+    Strumwellfrm w(platform::Services{}, temp.filePath(QStringLiteral("missing.swl")).toStdString());
+    w.Form_Load();
+    w.Show();
+    QCoreApplication::processEvents();
+    w.palette.lblA.Click();
+    w.sheet.imgRest[1].Click();
+    EXPECT_EQ(w.sheet.imgRest[1].ToolTipText(), "A");
+    w.transport.cmdPlay.Click();
+    w.transport.cmdStop.Click();
+    w.menu.Open.Click();
+    w.menu.Save.Click();
+    EXPECT_TRUE(QDir(temp.path()).isEmpty());
+    EXPECT_EQ(w.sheet.imgRest[1].ToolTipText(), "A");
+    w.menu.Print.Click();
+    PrintPreviewWindow* preview = w.Previews().LoadedOnePage();
+    ASSERT_NE(preview, nullptr);
+    preview->Command1.Click();
+    EXPECT_TRUE(preview->Command1.Visible());
+    EXPECT_TRUE(preview->Picture1.GetPicture().IsEmpty());
+    int cancel = 0;
+    w.Form_QueryUnload(cancel);
+    EXPECT_EQ(cancel, 0);
 }
 
 }  // namespace
