@@ -132,6 +132,9 @@ struct MenuWidgets {
 
 class Strumwellfrm : public forms::Form {
 public:
+    // `clipFolder`: where the clips lie (sheet/clip_names.h).
+    Strumwellfrm(const platform::Services& services, std::string commandLine, std::string clipFolder);
+    // Over the installed program's clip folder, for makers that hand in none (the benches).
     Strumwellfrm(const platform::Services& services, std::string commandLine);
     ~Strumwellfrm() override;
 
@@ -219,7 +222,7 @@ public:
     void SelectPaletteLabel(const Label* selected);
     // The rest of the note-length mode on show becomes the pick ("Rest 1" or "Rest 1/2").
     void PickRestOfNoteLength();
-    // LoadMovie on layer 0 with a clip of the clip folder (sheet/clip_names.h).
+    // LoadMovie on layer 0 with a clip of the window's clip folder (sheet/clip_names.h).
     void LoadClip(std::string_view clipName);
     bool PickIs(const PictureBox& reference) const;
 
@@ -361,6 +364,7 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
+    std::string clipFolder_;
     HeldMessages messages_;
     // The preview windows belong to printing: made and let go in printing/print.cpp.
     struct ReleasePreviews {

@@ -73,7 +73,7 @@ TEST_F(StartState, StartUpLoadsTheRestClip)
     window.reset();
     flash = std::make_unique<platform::RecordingFlash>();
     services.flash = flash.get();
-    window = std::make_unique<Strumwellfrm>(services, "");
+    window = std::make_unique<Strumwellfrm>(services, "", kClips);
     EXPECT_TRUE(flash->calls.empty());
     window->Form_Load();
     ASSERT_EQ(flash->calls.size(), 1u);
@@ -84,7 +84,7 @@ TEST_F(StartState, StartUpLoadsTheRestClip)
 TEST_F(StartState, NonNumericStartTempoFallsBackTo1400)
 {
     window.reset();
-    window = std::make_unique<Strumwellfrm>(services, "");
+    window = std::make_unique<Strumwellfrm>(services, "", kClips);
     for (const auto& [caption, expected] : std::vector<std::pair<std::string, int>>{
              {"2100", 2100}, {" 600 ", 600}, {"1401.5", 1402}, {"1400.5", 1400}, {"abc", 1400},
              {"", 1400}, {"99999", 1400}, {"-300", -300}}) {
@@ -265,7 +265,7 @@ protected:
         flash = std::make_unique<platform::RecordingFlash>();
         services.flash = flash.get();
         ConfigureServices(services);
-        window = std::make_unique<Strumwellfrm>(services, commandLine);
+        window = std::make_unique<Strumwellfrm>(services, commandLine, kClips);
         box.window = window.get();
         window->Form_Load();
         window->Show();
@@ -306,7 +306,7 @@ TEST_F(RefusedCommandLineSong, StartsAsAPlainStartWithTheMessageOnTop)
 TEST(WithoutServices, TheWindowRunsOnTheStandIns)
 {
     QTemporaryDir temp;
-    Strumwellfrm w(platform::Services{}, temp.filePath(QStringLiteral("missing.swl")).toStdString());
+    Strumwellfrm w(platform::Services{}, temp.filePath(QStringLiteral("missing.swl")).toStdString(), "C:\\Clips\\");
     w.Form_Load();
     w.Show();
     QCoreApplication::processEvents();
