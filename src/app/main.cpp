@@ -16,6 +16,7 @@
 #include "platform/shell/shell.h"
 #include "app/desktop_session.h"
 #include "app/first_paint_probe.h"
+#include "sheet/clip_names.h"
 #include "sheet/strumwellfrm.h"
 
 #include <cstdio>
@@ -51,6 +52,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
     QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));
     platform::QuitOnTerminationSignals(app);
+    // The installed program's clips: the window sounds them, and the clip player preloads the
+    // same folder (which it still names itself).
+    const std::string clipFolder(strumwell::clips::kInstalledClipFolder);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
     services.flash = flash.get();
@@ -76,7 +80,7 @@ int main(int argc, char** argv)
     services.gdi = &gdi;
     services.printer = &printer;
     services.clock = &platform::RealClock();
-    strumwell::Strumwellfrm window(services, commandLine);
+    strumwell::Strumwellfrm window(services, commandLine, clipFolder);
     window.Form_Load();
     window.Show();
     strumwell::FirstPaintProbe::InstallIfAsked(window.Window());

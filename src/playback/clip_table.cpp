@@ -73,7 +73,7 @@ void Strumwellfrm::PlayCellClips()
 
 void Strumwellfrm::LoadWorksongClip()
 {
-    swfFlashScreen.LoadMovie(0, "C:\\Program Files\\Fretlane/WorksongMedium.swf");
+    swfFlashScreen.LoadMovie(0, clips::WorksongClipPath(clipFolder_));
 }
 
 }  // namespace strumwell

@@ -15,6 +15,19 @@ std::string NoteClip(int string, int fret)
     return std::string(StringOrdinal(string)) + "String" + note + ".swf";
 }
 
-std::string ClipPath(std::string_view clipName) { return std::string(kClipFolder) + std::string(clipName); }
+std::string ClipPath(std::string_view clipFolder, std::string_view clipName)
+{
+    return std::string(clipFolder) + std::string(clipName);
+}
+
+std::string WorksongClipPath(std::string_view clipFolder)
+{
+    // The folder above: the clip folder without its trailing separator, up to its last one.
+    const std::string_view folder = clipFolder.substr(0, clipFolder.find_last_not_of("\\/") + 1);
+    const std::size_t last = folder.find_last_of("\\/");
+    return std::string(folder.substr(0, last == std::string_view::npos ? 0 : last)) + "/WorksongMedium.swf";
+}
+
+std::string ClipPath(std::string_view clipName) { return ClipPath(kInstalledClipFolder, clipName); }
 
 }  // namespace strumwell::clips

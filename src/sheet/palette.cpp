@@ -27,7 +27,7 @@ bool SeventhOn(const PaletteWidgets& p) { return p.lbl7th.BackColor() == c::kSel
 
 void Strumwellfrm::LoadClip(std::string_view clipName)
 {
-    swfFlashScreen.LoadMovie(0, clips::ClipPath(clipName));
+    swfFlashScreen.LoadMovie(0, clips::ClipPath(clipFolder_, clipName));
 }
 
 bool Strumwellfrm::PickIs(const PictureBox& reference) const

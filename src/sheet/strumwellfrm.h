@@ -16,6 +16,7 @@
 #include "platform/forms/forms.h"
 #include "platform/forms/timer.h"
 #include "platform/services.h"
+#include "sheet/held_messages.h"
 #include "sheet/page_rows.h"
 
 namespace platform {
@@ -131,6 +132,9 @@ struct MenuWidgets {
 
 class Strumwellfrm : public forms::Form {
 public:
+    // `clipFolder`: where the clips lie (sheet/clip_names.h).
+    Strumwellfrm(const platform::Services& services, std::string commandLine, std::string clipFolder);
+    // Over the installed program's clip folder, for makers that hand in none (the benches).
     Strumwellfrm(const platform::Services& services, std::string commandLine);
     ~Strumwellfrm() override;
 
@@ -153,6 +157,8 @@ public:
     MenuWidgets menu;
     forms::Timer Timer1;
     platform::FlashControl& swfFlashScreen;
+    // The services the window was given, but for its message box: the window's own messages_,
+    // which passes what it is told on to the given one.
     platform::Services services;
 
     // The program's whole command line, as one text.
@@ -216,7 +222,7 @@ public:
     void SelectPaletteLabel(const Label* selected);
     // The rest of the note-length mode on show becomes the pick ("Rest 1" or "Rest 1/2").
     void PickRestOfNoteLength();
-    // LoadMovie on layer 0 with a clip of the clip folder (sheet/clip_names.h).
+    // LoadMovie on layer 0 with a clip of the window's clip folder (sheet/clip_names.h).
     void LoadClip(std::string_view clipName);
     bool PickIs(const PictureBox& reference) const;
 
@@ -289,7 +295,7 @@ public:
     void Timer1_Timer();
     void lblFaster_Click();
     void lblSlower_Click();
-    // The clock Timer1 and its deadline are read on: the services' clock, else the machine's.
+    // The clock Timer1 and its deadline are read on: the services' clock (the machine's unless given).
     platform::Clock& StepClock() const;
     // Played-cell marks on the visible page (playback/marks.cpp): cell k (1..32) shown as played;
     // every played mark of cells 1..32 back to normal; only the rhythm mark of cell k back to blue.
@@ -330,7 +336,7 @@ public:
     void WebLink_Click();
     // Registers the song file type with the desktop at every start (songfile/file_association.cpp).
     void RegisterSongFileType();
-    // The save dialog and the open dialog; without dialog services, ones that answer "".
+    // The save dialog and the open dialog of the services.
     platform::CommonDialog& CommonDialog2();
     platform::CommonDialog& CommonDialog3();
     // The song as Save would write it now, in the lines of its file but in the window's own
@@ -358,6 +364,8 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
+    std::string clipFolder_;
+    HeldMessages messages_;
     // The preview windows belong to printing: made and let go in printing/print.cpp.
     struct ReleasePreviews {
         void operator()(PrintPreviews* previews) const;

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/code_page.h"
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
-#include "songfile/desktop_services.h"
 #include "songfile/song_file_format.h"
 #include "songfile/song_io.h"
 
@@ -59,7 +59,7 @@ void TellFailure(Strumwellfrm& w, const std::string& path, const songfile::Repla
     const char* outcome = file.Damaged() ? "The file may hold only part of the song."
                           : existed      ? "The file is as it was before."
                                          : "No file was written.";
-    songfile::Tell(w.services, "Could not save the song to \"" + path + "\": " + file.Error() + ". " + outcome);
+    w.services.messageBox->Show("Could not save the song to \"" + path + "\": " + file.Error() + ". " + outcome);
 }
 
 // The characters of the song that the file's code page cannot hold, each once.
@@ -88,7 +88,7 @@ void TellUnwritable(Strumwellfrm& w, const std::string& path, const std::vector<
     std::string list;
     for (std::size_t i = 0; i < characters.size() && i < kListed; ++i) list += (i ? ", " : "") + Shown(characters[i]);
     if (characters.size() > kListed) list += " and " + std::to_string(characters.size() - kListed) + " more";
-    songfile::Tell(w.services, "The song is saved to \"" + path + "\", but a song file cannot hold " +
+    w.services.messageBox->Show("The song is saved to \"" + path + "\", but a song file cannot hold " +
                                    (characters.size() == 1 ? "this character, so it was" : "these characters, so each was") +
                                    " written as a question mark: " + list + ".");
 }

@@ -20,7 +20,8 @@
 
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
-#include "songfile/desktop_services.h"
+#include "platform/comdlg/common_dialog.h"
+#include "platform/kernel/kernel.h"
 #include "songfile/song_check.h"
 #include "songfile/song_io.h"
 #include "songfile/update_panel.h"
@@ -43,7 +44,7 @@ std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& p
     const std::string quoted = songfile::QuotedPiece(path, songfile::kQuotedPathCharacters);
     const songfile::FileBytes file = songfile::ReadFileBytes(path);
     if (!file.bytes) {
-        songfile::Tell(w.services, "Could not open the song file " + quoted + ": " + file.error + ".");
+        w.services.messageBox->Show("Could not open the song file " + quoted + ": " + file.error + ".");
         return std::nullopt;
     }
     songfile::CheckResult checked = songfile::CheckSongFile(*file.bytes, entry);
@@ -51,7 +52,7 @@ std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& p
     if (checked.newerEdition)
         songfile::ShowNewerEditionPanel(w.songFiles);
     else
-        songfile::Tell(w.services, "Could not read the song file " + quoted + ". " + checked.error.reason);
+        w.services.messageBox->Show("Could not read the song file " + quoted + ". " + checked.error.reason);
     return std::nullopt;
 }
 
@@ -96,7 +97,7 @@ private:
     void Pause(unsigned milliseconds)
     {
         w_.RepaintNow();
-        songfile::Sleep(w_.services, milliseconds);
+        w_.services.kernel->Sleep(milliseconds);
     }
     void FillPage(int page)
     {
@@ -206,8 +207,8 @@ void SongReader::ByCommandLine()
 
 }  // namespace
 
-platform::CommonDialog& Strumwellfrm::CommonDialog2() { return songfile::SaveDialog(services); }
-platform::CommonDialog& Strumwellfrm::CommonDialog3() { return songfile::OpenDialog(services); }
+platform::CommonDialog& Strumwellfrm::CommonDialog2() { return *services.saveDialog; }
+platform::CommonDialog& Strumwellfrm::CommonDialog3() { return *services.openDialog; }
 
 void Strumwellfrm::Open_Click()
 {

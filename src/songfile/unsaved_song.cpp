@@ -34,7 +34,7 @@ void Strumwellfrm::Form_QueryUnload(int& Cancel)
         Cancel = platform::EndingOnSignal() ? 0 : 1;
         return;
     }
-    if (!services.saveQuestion || platform::EndingOnSignal() || SongIsKept()) return;
+    if (platform::EndingOnSignal() || SongIsKept()) return;
     askingToSave_ = true;
     const platform::SaveAnswer answer =
         services.saveQuestion->Ask(SaveQuestionText(sheet.txtTitle.Text()), kSaveQuestionDetail);

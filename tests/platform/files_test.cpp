@@ -113,6 +113,28 @@ TEST_F(Files, MissingFoldersAreMadeWhereAsked)
     EXPECT_FALSE(fs::exists(Path("elsewhere")));
 }
 
+// A file counts as read-only when its owner's write bit is off, as chmod u-w and a file
+// manager's "read-only" leave it, also for root, whom the mode does not stop, and also where
+// others may still write it; it stays as it was, mode and all.
+TEST_F(Files, ReadOnlyIsTheOwnersMissingWriteBit)
+{
+    const std::vector<std::pair<mode_t, bool>> cases{
+        {0444, false}, {0464, false}, {0466, false}, {0644, true}, {0600, true}, {0200, true}};
+    for (const auto& [mode, replaced] : cases) {
+        SCOPED_TRACE("mode " + std::to_string(mode >> 6) + std::to_string((mode >> 3) & 7) + std::to_string(mode & 7));
+        const fs::path file = Path("list");
+        fs::remove(file);
+        Write(file, "old");
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        const Replaced written = ReplaceWhole(file, "new");
+        EXPECT_EQ(written.written, replaced) << written.error;
+        EXPECT_EQ(written.error, replaced ? "" : "The file is read-only");
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms(mode));
+        ::chmod(file.c_str(), 0600);
+        EXPECT_EQ(Read(file), replaced ? "new" : "old");
+    }
+}
+
 // Without writing in place, a file in a folder the user may not write is left as it is.
 TEST_F(Files, LockedFolderWithoutWritingInPlace)
 {

@@ -11,16 +11,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <map>
 #include <sstream>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
 
 #include "platform/drive/drive_mapping.h"
+#include "platform/files/read_file.h"
+#include "platform/files/replacing_file.h"
 #include "platform/files/write_target.h"
 #include "platform/kernel/code_page.h"
 #include "platform/registry/registry.h"
@@ -336,67 +333,16 @@ private:
     std::string newline_ = "\n";
 };
 
-// The whole text of a plain file, or nothing when any of it cannot be read. Opened without
-// waiting, so that a pipe put there meanwhile cannot hold the program up.
-std::optional<std::string> ReadWhole(const fs::path& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string text;
-    struct stat st {};
-    bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    char chunk[64 * 1024];
-    while (whole) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) whole = false;
-        if (got <= 0) break;
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    if (!whole) return std::nullopt;
-    return text;
-}
+// The whole text of a plain file (a link's target counts), or nothing when any of it cannot be
+// read or it is no plain file.
+std::optional<std::string> ReadWhole(const fs::path& path) { return files::ReadWholeFile(path).bytes; }
 
-// A file the user made read-only (no write permission for anyone, or none for this user) is
-// theirs to keep as it is, although its folder would let it be replaced.
-bool ReadOnly(const files::WriteTarget& target)
+// The mirror's files are replaced by the one atomic writer, new files with their folders. A file
+// the user made read-only stays as it is, and so does a file in a folder the user may not write:
+// it is not written over in place.
+bool Replace(const fs::path& path, const std::string& content)
 {
-    return (target.mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0;
-}
-
-// Writes `content` as the file at a write target: a new file beside it in the target's own
-// folder, moved over it once whole, with the old file's permissions. Missing folders are made
-// for a path that is no link; nothing else but a plain file or a new one is written.
-bool WriteTarget(const files::WriteTarget& target, const std::string& content)
-{
-    using Kind = files::WriteTarget::Kind;
-    if (target.kind != Kind::Plain && target.kind != Kind::Missing) return false;
-    if (target.kind == Kind::Plain && ReadOnly(target)) return false;
-    const fs::path folder = target.path.has_parent_path() ? target.path.parent_path() : fs::path(".");
-    std::error_code error;
-    if (target.kind == Kind::Missing) fs::create_directories(folder, error);
-    std::string temporary = (folder / ("." + target.path.filename().string() + ".new-XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    mode_t mode = target.mode & 07777;
-    if (target.kind == Kind::Missing) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = ::fchmod(fd, mode) == 0;
-    std::string_view rest = content;
-    while (ok && !rest.empty()) {
-        const ssize_t wrote = ::write(fd, rest.data(), rest.size());
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote < 0) ok = false;
-        else rest.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), target.path.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    return files::ReplaceWhole(path, content, {.makeFolders = true, .inPlaceInLockedFolder = false}).written;
 }
 
 }  // namespace
@@ -535,7 +481,7 @@ bool UpdateFile(const fs::path& path, const std::function<std::string(const std:
     }
     const std::string content = edit(old);
     if (target.kind == files::WriteTarget::Kind::Plain && content == old) return false;
-    return WriteTarget(target, content);
+    return Replace(path, content);
 }
 
 bool WriteIfChanged(const fs::path& path, const std::string& content)
@@ -543,10 +489,7 @@ bool WriteIfChanged(const fs::path& path, const std::string& content)
     return UpdateFile(path, [&](const std::string&) { return content; });
 }
 
-bool WriteFileWhole(const fs::path& path, const std::string& content)
-{
-    return WriteTarget(files::FindWriteTarget(path), content);
-}
+bool WriteFileWhole(const fs::path& path, const std::string& content) { return Replace(path, content); }
 
 MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool,
                              const std::string& installedLauncher)

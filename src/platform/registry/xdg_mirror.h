@@ -9,7 +9,8 @@
 //                                              names one
 // Where the program's installed launcher opens the type already, the type is left to it: no
 // entry of our own, nothing added to mimeapps.list.
-// A file is written only when its content differs, and never where the user made it read-only; update-mime-database and
+// A file is written only when its content differs, and never where the user made it read-only
+// (its owner's write bit off, or this user may not write it); update-mime-database and
 // update-desktop-database run only after their folder changed. A file that is a symbolic link is
 // written where the link leads; a file that cannot be read whole, or is no plain file, is left as
 // it is and its entry skipped.
@@ -95,11 +96,10 @@ struct MirrorReport {
 MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool,
                              const std::string& installedLauncher = {});
 
-// Writes `content` as the file at `path` by way of a temporary file in the same folder, so that
-// the file is either the old or the new one, never half of it; a symbolic link is followed and
-// its last target replaced in that target's folder; missing folders are made for a new file; the
-// old file's permissions stay. Anything but a plain file or a missing one is not written. True
-// when it worked.
+// Writes `content` as the file at `path` by the rules of files::ReplacingFile (a new version
+// beside the file, synced and renamed over it; a link's last target replaced; the old file's
+// permissions kept; missing folders made for a new file), except that a read-only file, or one
+// in a folder the user may not write, is left as it is. True when it worked.
 bool WriteFileWhole(const std::filesystem::path& path, const std::string& content);
 // The same, unless the file already holds exactly that; true when it wrote.
 bool WriteIfChanged(const std::filesystem::path& path, const std::string& content);
