@@ -1,27 +1,32 @@
 // The cost of silence: starts the program (Qt's offscreen platform unless QT_QPA_PLATFORM says
-// otherwise) against the sound server of PULSE_SERVER, and beside it plays a click through the
-// program's own clip player in this process. Once the click has sounded and the player has closed
+// otherwise) against the sound server of the environment (PulseAudio, or PipeWire and its pulse
+// interface), and beside it plays a click through the program's own clip player in this process. Once the click has sounded and the player has closed
 // its stream, it lets both settle for 3 s, then measures the processor time the program, the
 // player (this process) and the sound server use over 10 s in which nothing sounds, from /proc.
 // Target: program and server together at most 1 % of one core, and the player after sound as
 // cheap as the program that never sounded.
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/idle [path/to/Strumwell]
+//   eval "$(tools/pipewire-null-sink.sh)" && build/bench/idle [path/to/Strumwell]
 
 #include "platform/flash/sound_flash.h"
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -77,26 +82,59 @@ std::string ReadAll(const fs::path& file)
     return text.str();
 }
 
-// The sound server that listens on PULSE_SERVER's socket: a pulseaudio process that names it on
-// its command line (tools/pulse-null-sink.sh starts it so), else the only pulseaudio there is.
-pid_t SoundServer()
+// The process that listens on the unix socket `path`, asked of the socket itself; 0 when none.
+pid_t SocketOwner(const std::string& path)
 {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 0;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    pid_t owner = 0;
+    if (path.size() < sizeof address.sun_path) {
+        std::strcpy(address.sun_path, path.c_str());
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0)
+            owner = peer.pid;
+    }
+    ::close(fd);
+    return owner;
+}
+
+// The sound server's processes: the one behind PULSE_SERVER's socket (PulseAudio, or PipeWire's
+// pulse interface) and, on PipeWire, the PipeWire daemon of the same runtime folder.
+std::vector<pid_t> SoundServer()
+{
+    std::vector<pid_t> pids;
     const char* server = std::getenv("PULSE_SERVER");
     std::string socket = server ? server : "";
     if (socket.rfind("unix:", 0) == 0) socket = socket.substr(5);
-    pid_t only = 0;
-    int count = 0;
-    std::error_code error;
-    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (ReadAll(it->path() / "comm") != "pulseaudio\n") continue;
-        const auto pid = static_cast<pid_t>(std::stol(name));
-        if (!socket.empty() && ReadAll(it->path() / "cmdline").find(socket) != std::string::npos) return pid;
-        only = pid;
-        ++count;
+    const char* runtime = std::getenv("PIPEWIRE_RUNTIME_DIR") ? std::getenv("PIPEWIRE_RUNTIME_DIR") : std::getenv("XDG_RUNTIME_DIR");
+    if (socket.empty() && runtime) socket = std::string(runtime) + "/pulse/native";
+    if (const pid_t pulse = SocketOwner(socket)) pids.push_back(pulse);
+    if (runtime)
+        if (const pid_t pipewire = SocketOwner(std::string(runtime) + "/pipewire-0"); pipewire && !pids.empty())
+            if (pipewire != pids.front()) pids.push_back(pipewire);
+    return pids;
+}
+
+std::string Names(const std::vector<pid_t>& pids)
+{
+    std::string names;
+    for (const pid_t pid : pids) {
+        std::string comm = ReadAll("/proc/" + std::to_string(pid) + "/comm");
+        if (!comm.empty() && comm.back() == '\n') comm.pop_back();
+        names += (names.empty() ? "" : " + ") + comm + " " + std::to_string(pid);
     }
-    return count == 1 ? only : 0;
+    return names;
+}
+
+double CpuNs(const std::vector<pid_t>& pids)
+{
+    double total = 0;
+    for (const pid_t pid : pids) total += CpuNs(pid);
+    return total;
 }
 
 }  // namespace
@@ -105,10 +143,10 @@ int main(int argc, char** argv)
 {
     std::string program = argc > 1 ? argv[1] : "";
     if (program.empty()) program = (fs::read_symlink("/proc/self/exe").parent_path() / "../src/Strumwell").string();
-    const pid_t server = SoundServer();
-    if (!server) {
-        std::printf("idle: no PulseAudio server found for PULSE_SERVER; start one with "
-                    "eval \"$(tools/pulse-null-sink.sh)\"\n");
+    const std::vector<pid_t> server = SoundServer();
+    if (server.empty()) {
+        std::printf("idle: no sound server answers on PULSE_SERVER; start one with "
+                    "eval \"$(tools/pulse-null-sink.sh)\" or eval \"$(tools/pipewire-null-sink.sh)\"\n");
         return 1;
     }
     char home[] = "/tmp/strumwell-idle-XXXXXX";
@@ -149,8 +187,8 @@ int main(int argc, char** argv)
     const double playerShare = (playerAfter - playerBefore) / wallNs * 100;
     std::printf("silence: %.0f s after %.0f s of settling, the player's stream closed (%s)\n", wallNs / 1e9,
                 std::chrono::duration<double>(kSettle).count(), program.c_str());
-    std::printf("  program %.2f %% of a core, sound server (pid %d) %.2f %%, together %.2f %%   target: <= 1 %%\n",
-                programShare, static_cast<int>(server), serverShare, programShare + serverShare);
+    std::printf("  program %.2f %% of a core, sound server (%s) %.2f %%, together %.2f %%   target: <= 1 %%\n",
+                programShare, Names(server).c_str(), serverShare, programShare + serverShare);
     std::printf("  the clip player after its click (this process) %.2f %%, with the server %.2f %%   target: <= 1 %%\n",
                 playerShare, playerShare + serverShare);
     if (WIFEXITED(status))

@@ -2,12 +2,15 @@
 // (Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise) and the real clip player, at
 // the fastest tempo and at the start tempo, while the default sink's monitor is recorded. Each
 // step's onset is found in the recording (where the step's clip starts, sample by sample), and
-// its error against the ideal grid of the run is printed (median, p99, max), with the drift at
-// the end of every page and whether any step was missed or doubled. Every tempo is played twice
+// its error against the ideal grid of the run is printed (median, p99, max), counted in the sink's
+// own samples (a step is interval x 48 samples), with the drift at the end of every page and
+// whether any step was missed or doubled. How long after its grid point a step is delivered at
+// the monitor is printed too (MonitorRecorder::DeliveredNs). Every tempo is played twice
 // in the same run: on the machine as it is, then beside `stress-ng --cpu N` (N: the cores).
 // Targets: p99 <= 1 ms and drift <= 1 ms after the last cycle, in both.
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/stepclock [cycles] [tempo...]
+//   eval "$(tools/pipewire-null-sink.sh)" && build/bench/stepclock [cycles] [tempo...]
 //                                        (default: 3 cycles at tempos 200 and 1400)
 
 #include <QApplication>
@@ -264,8 +267,8 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
             if (++unheard <= 8) unheardSteps += " " + std::to_string(i);
             continue;
         }
-        onsetMs[i] = static_cast<double>(*at) * clock.nsPerSample / 1e6;
-        heardLatencyMs.push_back((clock.At(*at) - toNs(stamps.dues[i])) / 1e6);
+        onsetMs[i] = static_cast<double>(*at) * 1000.0 / bench::kMonitorRate;
+        heardLatencyMs.push_back((recorder.DeliveredNs(*at, clock) - toNs(stamps.dues[i])) / 1e6);
     }
     // The ideal grid: one step every interval, placed where the onsets sit best (their median).
     std::vector<double> offsets;
@@ -315,8 +318,8 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
         std::printf(" %+.3f", lastDrift);
     }
     std::printf(" ms\n");
-    std::printf("  heard after the step's grid point: median %.2f ms (the player's constant: %.1f ms)\n",
-                Percentile(heardLatencyMs, 0.5), latencyNs / 1e6);
+    std::printf("  delivered after the step's grid point: median %.2f ms, p99 %.2f ms (the player's constant: %.1f ms)\n",
+                Percentile(heardLatencyMs, 0.5), Percentile(heardLatencyMs, 0.99), latencyNs / 1e6);
     std::printf("  LoadMovie call within a step: median %.1f us, p99 %.1f us, max %.1f us over %zu calls\n",
                 Percentile(stamps.costUs, 0.5), Percentile(stamps.costUs, 0.99),
                 *std::max_element(stamps.costUs.begin(), stamps.costUs.end()), stamps.costUs.size());
@@ -346,14 +349,15 @@ int main(int argc, char** argv)
     options.preloadFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
     platform::SoundFlash player(options);
     bench::MonitorRecorder recorder;
-    if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName() != "pulseaudio" || !recorder.Start()) {
-        std::printf("stepclock: no PulseAudio server reachable; start one with eval \"$(tools/pulse-null-sink.sh)\"\n");
+    if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName().empty() || !recorder.Start()) {
+        std::printf("stepclock: no sound server reachable; start one with eval \"$(tools/pulse-null-sink.sh)\""
+                    " or eval \"$(tools/pipewire-null-sink.sh)\"\n");
         return 1;
     }
+    std::printf("stepclock: the player plays through %s\n", player.DriverName().c_str());
     // A null sink that had nothing to play renders one long block first, which nothing new can
     // join until it has played out: wait for the monitor's first data.
     for (int i = 0; i < 500 && recorder.Frames() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    recorder.QuerySinkLatency();
     bool met = true;
     for (const int tempo : tempos) met = Run(tempo, cycles, player, recorder, "idle") && met;
     {

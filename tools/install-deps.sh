@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core fonts-liberation
   pulseaudio pulseaudio-utils stress-ng
+  pipewire pipewire-bin wireplumber pipewire-pulse dbus dbus-daemon
   xvfb xauth
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin
   clang libclang-rt-14-dev
