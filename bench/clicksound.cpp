@@ -9,8 +9,7 @@
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/clicksound
 //   eval "$(tools/pipewire-null-sink.sh)" && build/bench/clicksound
-//   CLICKSOUND_FRAMES=384 CLICKSOUND_REQUEST=64 CLICKSOUND_DELAY_US=9000 build/bench/clicksound
-//                                                                          # other player settings
+//   STRUMWELL_BENCH_INTERFACE=pulse build/bench/clicksound   # other player settings: player_options.h
 //   CLICKSOUND_SILENCES=20 build/bench/clicksound                          # more silences (default 10)
 //
 // Dropouts: stretches of 1 ms or more of digital silence inside the first 130 ms of a sounding
@@ -21,6 +20,7 @@
 #include "platform/flash/sound_flash.h"
 
 #include "monitor_recorder.h"
+#include "player_options.h"
 
 #include <algorithm>
 #include <chrono>
@@ -110,12 +110,7 @@ double Max(const std::vector<double>& values)
 
 int main()
 {
-    platform::SoundFlash::Options options;
-    options.preloadFolder = kFolder;
-    // Experiments: CLICKSOUND_FRAMES, _REQUEST and _DELAY_US override the player's defaults.
-    if (const char* frames = std::getenv("CLICKSOUND_FRAMES")) options.bufferFrames = std::atoi(frames);
-    if (const char* frames = std::getenv("CLICKSOUND_REQUEST")) options.requestFrames = std::atoi(frames);
-    if (const char* delay = std::getenv("CLICKSOUND_DELAY_US")) options.startDelay = std::chrono::microseconds(std::atoi(delay));
+    const platform::SoundFlash::Options options = bench::PlayerOptions();
     const char* silencesText = std::getenv("CLICKSOUND_SILENCES");
     const int silences = silencesText ? std::max(1, std::atoi(silencesText)) : 10;
     platform::SoundFlash flash(options);
@@ -173,6 +168,7 @@ int main()
 
     const std::int64_t since = callNs.front() - 200'000'000;
     const auto overall = recorder.Clock(since);
+    if (std::getenv("DUMP")) recorder.DumpReadings(std::getenv("DUMP"));
     const double clipOnsetMs = ClipOnsetMs();
     const Heard burst = Listen(recorder, callNs, clipOnsetMs);
     const Heard quiet = Listen(recorder, afterSilenceNs, clipOnsetMs);
@@ -213,16 +209,13 @@ int main()
     std::ifstream loadavg("/proc/loadavg");
     std::string load;
     std::getline(loadavg, load);
-    std::printf("  player: %d frames buffered, %d asked for at a time, start %lld us after the call; load average %s\n",
-                options.bufferFrames, options.requestFrames,
-                static_cast<long long>(options.startDelay.count()), load.c_str());
+    bench::PrintPlayerOptions(options, flash);
+    std::printf("  load average %s\n", load.c_str());
     const double callCostMax = std::max(Max(playingCostUs), Max(openingCostUs));
     std::printf("  LoadMovie call  into a playing stream: median %.1f us  p99 %.1f us  max %.1f us (%zu calls)\n",
                 Percentile(playingCostUs, 0.5), Percentile(playingCostUs, 0.99), Max(playingCostUs), playingCostUs.size());
     std::printf("                  opening the stream after silence: median %.1f us  max %.1f us (%zu calls)\n",
                 Percentile(openingCostUs, 0.5), Max(openingCostUs), openingCostUs.size());
-    std::printf("  the player's audio thread ran %s\n",
-                flash.RealtimeAudio() ? "in real time" : "at normal priority (real time refused)");
     const bool met = Percentile(delays, 0.99) <= 10.0 && Percentile(quiet.delays, 0.99) <= 10.0 && allSpread <= 1.0 &&
                      burst.dropouts + quiet.dropouts == 0 && underflows == 0;
     std::printf("targets (p99 <= 10 ms and spread <= 1 ms from silence as in a burst, no dropouts): %s;"

@@ -11,6 +11,8 @@
 
 #include "platform/flash/sound_flash.h"
 
+#include "player_options.h"
+
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -45,6 +47,7 @@ bool ClickThenSilence(platform::SoundFlash& flash)
     }
     const auto click = std::chrono::steady_clock::now();
     flash.LoadMovie(0, kFolder + "3rdStringA.swf");
+    for (int i = 0; i < 1000 && !flash.StreamOpen(); ++i) std::this_thread::sleep_for(1ms);
     if (!flash.StreamOpen()) {
         std::printf("idle: the click opened no stream\n");
         return false;
@@ -161,9 +164,7 @@ int main(int argc, char** argv)
         std::perror(program.c_str());
         _exit(127);
     }
-    platform::SoundFlash::Options options;
-    options.preloadFolder = kFolder;
-    platform::SoundFlash flash(options);
+    platform::SoundFlash flash(bench::PlayerOptions());
     if (!ClickThenSilence(flash)) {
         kill(child, SIGTERM);
         waitpid(child, nullptr, 0);

@@ -45,6 +45,7 @@
 #include "sheet/tokens.h"
 
 #include "monitor_recorder.h"
+#include "player_options.h"
 
 namespace {
 
@@ -318,6 +319,8 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
         std::printf(" %+.3f", lastDrift);
     }
     std::printf(" ms\n");
+    std::printf("  the monitor delivered %+.0f ppm more samples than the monotonic clock counts at 48 kHz\n",
+                (1e9 / bench::kMonitorRate / clock.nsPerSample - 1.0) * 1e6);
     std::printf("  delivered after the step's grid point: median %.2f ms, p99 %.2f ms (the player's constant: %.1f ms)\n",
                 Percentile(heardLatencyMs, 0.5), Percentile(heardLatencyMs, 0.99), latencyNs / 1e6);
     std::printf("  LoadMovie call within a step: median %.1f us, p99 %.1f us, max %.1f us over %zu calls\n",
@@ -345,8 +348,7 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i) tempos.push_back(std::atoi(argv[i]));
     if (tempos.empty()) tempos = {200, 1400};
 
-    platform::SoundFlash::Options options;
-    options.preloadFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+    const platform::SoundFlash::Options options = bench::PlayerOptions();
     platform::SoundFlash player(options);
     bench::MonitorRecorder recorder;
     if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName().empty() || !recorder.Start()) {
@@ -354,7 +356,7 @@ int main(int argc, char** argv)
                     " or eval \"$(tools/pipewire-null-sink.sh)\"\n");
         return 1;
     }
-    std::printf("stepclock: the player plays through %s\n", player.DriverName().c_str());
+    bench::PrintPlayerOptions(options, player);
     // A null sink that had nothing to play renders one long block first, which nothing new can
     // join until it has played out: wait for the monitor's first data.
     for (int i = 0; i < 500 && recorder.Frames() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsdl2-dev libpulse-dev
+  libsdl2-dev libpulse-dev libpipewire-0.3-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core fonts-liberation
   pulseaudio pulseaudio-utils stress-ng

@@ -13,8 +13,13 @@
 
 strumwell_pipewire_dir() { echo "${STRUMWELL_PIPEWIRE_DIR:-/tmp/strumwell-pipewire}"; }
 
-# Whether the process named in the pid file FILE is alive.
-strumwell_pipewire_alive() { [ -s "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+# Whether the process named in the pid file FILE is alive (an ended one not yet reaped is not).
+strumwell_pipewire_alive() {
+    [ -s "$1" ] || return 1
+    local state
+    state="$(awk '{print $3}' "/proc/$(cat "$1")/stat" 2>/dev/null)"
+    [ -n "$state" ] && [ "$state" != Z ]
+}
 
 # Runs one server of the stack in the background with the folder's private environment.
 strumwell_pipewire_run() {
@@ -50,7 +55,12 @@ strumwell_pipewire_start() {
         rm -f "$dir/bus"
         dbus-daemon --session --address="$DBUS_SESSION_BUS_ADDRESS" --fork --print-pid >"$dir/dbus.pid" || return 1
     fi
-    strumwell_pipewire_run "$dir" pipewire
+    if ! strumwell_pipewire_alive "$dir/pipewire.pid"; then
+        # The session manager and the pulse interface of a server that is gone go with it.
+        strumwell_pipewire_end "$dir" pipewire-pulse
+        strumwell_pipewire_end "$dir" wireplumber
+        strumwell_pipewire_run "$dir" pipewire
+    fi
     strumwell_pipewire_wait test -S "$dir/pipewire-0" || { echo "pipewire-null-sink: pipewire did not come up (see $dir/pipewire.log)" >&2; return 1; }
     strumwell_pipewire_run "$dir" wireplumber
     strumwell_pipewire_run "$dir" pipewire-pulse
@@ -70,19 +80,23 @@ strumwell_pipewire_start() {
     return 0
 }
 
-# Stops every server of the folder's stack (also one stopped by SIGSTOP) and waits for it to end.
+# Ends the server NAME of the folder DIR (also one stopped by SIGSTOP) and waits for it to go.
+strumwell_pipewire_end() {
+    local dir="$1" name="$2" pid
+    strumwell_pipewire_alive "$dir/$name.pid" || { rm -f "$dir/$name.pid"; return 0; }
+    pid="$(cat "$dir/$name.pid")"
+    kill -TERM "$pid" 2>/dev/null
+    kill -CONT "$pid" 2>/dev/null
+    for _ in $(seq 50); do strumwell_pipewire_alive "$dir/$name.pid" || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null
+    rm -f "$dir/$name.pid"
+}
+
+# Stops every server of the folder's stack and waits for each to end.
 strumwell_pipewire_stop() {
-    local dir name pid
+    local dir name
     dir="$(strumwell_pipewire_dir)"
-    for name in pipewire-pulse wireplumber pipewire dbus; do
-        strumwell_pipewire_alive "$dir/$name.pid" || continue
-        pid="$(cat "$dir/$name.pid")"
-        kill -TERM "$pid" 2>/dev/null
-        kill -CONT "$pid" 2>/dev/null
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -KILL "$pid" 2>/dev/null
-        rm -f "$dir/$name.pid"
-    done
+    for name in pipewire-pulse wireplumber pipewire dbus; do strumwell_pipewire_end "$dir" "$name"; done
 }
 
 if [ "${BASH_SOURCE[0]}" != "$0" ]; then

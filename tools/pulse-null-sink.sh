@@ -4,6 +4,7 @@
 #     . tools/pulse-null-sink.sh
 # or run it and evaluate the export lines it prints:
 #     eval "$(tools/pulse-null-sink.sh)"
+# and stop the server with strumwell_pulse_stop (sourced) or `tools/pulse-null-sink.sh stop`.
 # STRUMWELL_PULSE_DIR picks the folder of the socket (default /tmp/strumwell-pulse).
 
 strumwell_pulse_start() {
@@ -12,7 +13,7 @@ strumwell_pulse_start() {
     export XDG_RUNTIME_DIR="$dir"
     export PULSE_SERVER="unix:$dir/native"
     if ! pactl info >/dev/null 2>&1; then
-        pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+        pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=yes \
             --log-target=file:"$dir/pulse.log" \
             --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
             --load="module-null-sink sink_name=strumwell_null rate=48000 channels=2" \
@@ -31,8 +32,23 @@ strumwell_pulse_start() {
     return 0
 }
 
+# Ends the folder's server (also one stopped by SIGSTOP) and waits for it to go.
+strumwell_pulse_stop() {
+    local dir pid
+    dir="${STRUMWELL_PULSE_DIR:-/tmp/strumwell-pulse}"
+    pid="$(cat "$dir/pulse/pid" 2>/dev/null)"
+    [ -n "$pid" ] || return 0
+    kill -TERM "$pid" 2>/dev/null
+    kill -CONT "$pid" 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null
+    rm -f "$dir/pulse/pid"
+}
+
 if [ "${BASH_SOURCE[0]}" != "$0" ]; then
     strumwell_pulse_start
+elif [ "${1:-}" = stop ]; then
+    strumwell_pulse_stop
 else
     strumwell_pulse_start || exit 1
     echo "export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'"

@@ -1,0 +1,42 @@
+#pragma once
+// When an output stream's frames are heard, on the steady clock: frame f at Zero() + f / rate.
+// The output reads the server's timing with every buffer it renders ("the buffer's first frame
+// is heard at ns"); the readings jitter by the server's and the machine's scheduling, and the
+// sink's clock may run a little off ours, so the clock follows them slowly, and only a reading
+// that stays far off (a stalled or restarted server, a new sink) sets it afresh. A reading that
+// would put a frame still to be rendered before `now` is impossible (the data is not even there
+// yet): such a clock has fallen behind a stall and is set afresh at once.
+// Not thread-safe: the output's thread owns it.
+
+#include <cstdint>
+#include <optional>
+
+namespace platform::sound {
+
+class StreamClock {
+public:
+    // The clock's reading of when `frame` is heard, after folding in the server's reading `ns`
+    // for it, taken at `now`.
+    std::int64_t Update(std::int64_t frame, std::int64_t ns, std::int64_t now);
+    // When `frame` is heard on the clock as it stands (Update must have been called once).
+    std::int64_t HeardAt(std::int64_t frame) const;
+    // The frame heard at `ns` (rounded to the nearest).
+    std::int64_t FrameAt(std::int64_t ns) const;
+    bool Set() const { return zero_.has_value(); }
+    void Reset();
+
+    // A reading this close to the clock is jitter; one further off, several times in a row, or
+    // very far off once, means the stream's timing moved.
+    static constexpr std::int64_t kTolerance = 2'000'000;
+    static constexpr std::int64_t kJump = 20'000'000;
+    static constexpr int kJumpsInARow = 3;
+    static constexpr int kSmoothing = 16;  // a reading moves the clock by 1/16 of its error
+
+private:
+    void SetAt(std::int64_t frame, std::int64_t ns);
+    std::optional<double> zero_;  // when frame 0 is (or would have been) heard
+    int readings_ = 0;            // readings behind the clock, up to kSmoothing
+    int jumps_ = 0;
+};
+
+}  // namespace platform::sound
