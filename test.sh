@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs the whole test suite, against a sound server
-# of its own (a PulseAudio null sink).
+# of its own (a PulseAudio null sink), and the sound tests once more against PipeWire.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
@@ -9,6 +9,7 @@ cmake --build build
 if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091
   source tools/pulse-null-sink.sh
+  trap strumwell_pulse_stop EXIT
   # The server is up: the sound tests must fail, not skip, if they cannot reach it.
   export STRUMWELL_SOUND_SERVER=required
 fi
@@ -22,3 +23,15 @@ fi
 # libFuzzer, AddressSanitizer and UBSan).
 tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 30
 ctest --test-dir build --output-on-failure
+# The sound tests once more, against a PipeWire stack of their own (pipewire, wireplumber and its
+# pulse interface, with a null sink), stopped when they end.
+if [ -x tools/pipewire-null-sink.sh ]; then
+  (
+    unset PULSE_SERVER
+    # shellcheck disable=SC1091
+    source tools/pipewire-null-sink.sh
+    trap strumwell_pipewire_stop EXIT
+    export STRUMWELL_SOUND_SERVER=required
+    ctest --test-dir build --output-on-failure -R '^sound$'
+  )
+fi

@@ -168,7 +168,6 @@ int main()
 
     const std::int64_t since = callNs.front() - 200'000'000;
     const auto overall = recorder.Clock(since);
-    if (std::getenv("DUMP")) recorder.DumpReadings(std::getenv("DUMP"));
     const double clipOnsetMs = ClipOnsetMs();
     const Heard burst = Listen(recorder, callNs, clipOnsetMs);
     const Heard quiet = Listen(recorder, afterSilenceNs, clipOnsetMs);

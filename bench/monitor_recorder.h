@@ -139,14 +139,6 @@ public:
         return clock.At(holding == readings_.end() ? sample + 1 : holding->endSample);
     }
 
-    void DumpReadings(const char* file)
-    {
-        std::lock_guard lock(mutex_);
-        std::FILE* f = std::fopen(file, "w");
-        for (const Reading& r : readings_) std::fprintf(f, "%lld %zu\n", static_cast<long long>(r.arrivalNs), r.endSample);
-        std::fclose(f);
-    }
-
     // Samples the recording lost (NaN in Samples()).
     std::size_t Holes()
     {

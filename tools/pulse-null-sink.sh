@@ -13,7 +13,7 @@ strumwell_pulse_start() {
     export XDG_RUNTIME_DIR="$dir"
     export PULSE_SERVER="unix:$dir/native"
     if ! pactl info >/dev/null 2>&1; then
-        pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=yes \
+        pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
             --log-target=file:"$dir/pulse.log" \
             --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
             --load="module-null-sink sink_name=strumwell_null rate=48000 channels=2" \
@@ -32,17 +32,20 @@ strumwell_pulse_start() {
     return 0
 }
 
-# Ends the folder's server (also one stopped by SIGSTOP) and waits for it to go.
+# Ends the folder's server (also one stopped by SIGSTOP) and waits for it to go: the pulseaudio
+# whose command line names the folder's socket.
 strumwell_pulse_stop() {
-    local dir pid
+    local dir proc pid
     dir="${STRUMWELL_PULSE_DIR:-/tmp/strumwell-pulse}"
-    pid="$(cat "$dir/pulse/pid" 2>/dev/null)"
-    [ -n "$pid" ] || return 0
-    kill -TERM "$pid" 2>/dev/null
-    kill -CONT "$pid" 2>/dev/null
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$pid" 2>/dev/null
-    rm -f "$dir/pulse/pid"
+    for proc in /proc/[0-9]*; do
+        [ "$(cat "$proc/comm" 2>/dev/null)" = pulseaudio ] || continue
+        tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q "socket=$dir/native " || continue
+        pid="${proc#/proc/}"
+        kill -TERM "$pid" 2>/dev/null
+        kill -CONT "$pid" 2>/dev/null
+        for _ in $(seq 50); do [ -d "$proc" ] || break; sleep 0.1; done
+        kill -KILL "$pid" 2>/dev/null
+    done
 }
 
 if [ "${BASH_SOURCE[0]}" != "$0" ]; then

@@ -40,9 +40,10 @@ protected:
 
 using Deadline = std::chrono::steady_clock::time_point;
 
-// nullptr when no such server answers by `deadline` (or the host gives up).
-std::unique_ptr<Backend> ConnectPulse(BackendHost host, Deadline deadline);
-// nullptr also when the PipeWire server has no audio sink.
-std::unique_ptr<Backend> ConnectPipeWire(BackendHost host, Deadline deadline);
+// nullptr when no such server answers by `deadline` (or the host gives up), and, with
+// `notPipeWire`, when the server is PipeWire's pulse interface.
+std::unique_ptr<Backend> ConnectPulse(BackendHost host, Deadline deadline, bool notPipeWire);
+// nullptr also when the PipeWire server has no audio sink; `answered` says whether it answered.
+std::unique_ptr<Backend> ConnectPipeWire(BackendHost host, Deadline deadline, bool& answered);
 
 }  // namespace platform::sound

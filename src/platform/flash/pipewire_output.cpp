@@ -23,6 +23,9 @@ namespace platform::sound {
 namespace {
 
 constexpr std::int64_t kWaitTickNs = 100'000'000;  // how often a wait for the server looks at the clock
+// A cycle is processed this long after it began at the latest; one that claims to have begun
+// earlier is the graph working off a stall.
+constexpr std::int64_t kLateWake = 5'000'000;
 
 void InitPipeWire()
 {
@@ -58,7 +61,7 @@ public:
 
     // Connects (never starting a server), and waits until the server has answered and told its
     // objects: it must have an audio sink.
-    bool Start(Deadline deadline)
+    bool Start(Deadline deadline, bool& answered)
     {
         InitPipeWire();
         loop_ = pw_thread_loop_new("strumwell-sound", nullptr);
@@ -68,15 +71,15 @@ public:
                                   pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
         if (!context_ || pw_thread_loop_start(loop_) < 0) return false;
         pw_thread_loop_lock(loop_);
-        const bool answered = Handshake(deadline);
-        if (answered) {
+        if (Handshake(deadline)) {
             wakeEvent_ = pw_loop_add_event(pw_thread_loop_get_loop(loop_), [](void* self, std::uint64_t) {
                 static_cast<PipeWireBackend*>(self)->OnWake();
             }, this);
             answered_ = true;
         }
         pw_thread_loop_unlock(loop_);
-        return answered && wakeEvent_ && !sinks_.empty();
+        answered = answered_;
+        return answered_ && wakeEvent_ && !sinks_.empty();
     }
 
 private:
@@ -242,8 +245,9 @@ private:
             // stream gives now reaches the sink after the delay of everything on the way. The
             // clock runs on the graph's ticks rather than on this stream's frames: a cycle the
             // graph had to skip (this thread woke too late for it) moves both on alike.
-            const std::int64_t cycle = clock_.Update(static_cast<std::int64_t>(time.ticks), time.now, time.now);
-            const std::int64_t ahead = time.delay + static_cast<std::int64_t>(time.buffered);
+            const std::int64_t cycle = clock_.Update(static_cast<std::int64_t>(time.ticks), time.now, SteadyNowNs() - kLateWake);
+            // (While the graph works off a stall the delay it reports is nonsense.)
+            const std::int64_t ahead = std::clamp<std::int64_t>(time.delay + static_cast<std::int64_t>(time.buffered), 0, kRate);
             host_.source.Render(out, frames, cycle + ahead * 1'000'000'000 / kRate);
             if (lastTicks_ && time.ticks > *lastTicks_ + static_cast<std::uint64_t>(lastFrames_))
                 underflows_.fetch_add(1, std::memory_order_relaxed);  // the sink played a cycle without us
@@ -297,10 +301,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Backend> ConnectPipeWire(BackendHost host, Deadline deadline)
+std::unique_ptr<Backend> ConnectPipeWire(BackendHost host, Deadline deadline, bool& answered)
 {
     auto backend = std::make_unique<PipeWireBackend>(std::move(host));
-    if (!backend->Start(deadline)) return nullptr;
+    if (!backend->Start(deadline, answered)) return nullptr;
     return backend;
 }
 

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform::sound {
 namespace {
@@ -75,7 +76,7 @@ public:
     bool StreamOpen() const override { return streamOpen_.load(); }
 
     // Connects to the server (never starting one) and waits for its answer.
-    bool Start(Deadline deadline)
+    bool Start(Deadline deadline, bool notPipeWire)
     {
         loop_ = pa_threaded_mainloop_new();
         if (!loop_) return false;
@@ -101,7 +102,8 @@ public:
         if (!wakeEvent_ || pa_threaded_mainloop_start(loop_) < 0) return false;
         running_ = true;
         pa_threaded_mainloop_lock(loop_);
-        const bool ready = WaitForContext(deadline);
+        bool ready = WaitForContext(deadline);
+        if (ready && notPipeWire) ready = !OnPipeWire(deadline);
         if (ready) {
             answered_ = true;
             pa_threaded_mainloop_once_unlocked(loop_, [](pa_threaded_mainloop*, void* self) {
@@ -113,10 +115,11 @@ public:
     }
 
 private:
-    // Waits (with the loop locked) until the context is ready, has failed, the deadline passes or
-    // the output gives up. A server that accepts and never answers sends no event at all, so a
-    // timer of the loop wakes the wait now and then to look at the clock.
-    bool WaitForContext(Deadline deadline)
+    // Waits (with the loop locked) until `done` says so, the deadline passes or the output gives
+    // up. A server that accepts and never answers sends no event at all, so a timer of the loop
+    // wakes the wait now and then to look at the clock.
+    template <typename Done>
+    void WaitUntil(Done done, Deadline deadline)
     {
         pa_time_event* tick = pa_context_rttime_new(context_, pa_rtclock_now() + kWaitTick,
             [](pa_mainloop_api*, pa_time_event* event, const timeval*, void* self) {
@@ -124,18 +127,37 @@ private:
                 pa_context_rttime_restart(me->context_, event, pa_rtclock_now() + kWaitTick);
                 pa_threaded_mainloop_signal(me->loop_, 0);
             }, this);
-        bool ready = false;
-        while (tick && !host_.giveUp && std::chrono::steady_clock::now() < deadline) {
-            const pa_context_state_t state = pa_context_get_state(context_);
-            if (state == PA_CONTEXT_READY) {
-                ready = true;
-                break;
-            }
-            if (!PA_CONTEXT_IS_GOOD(state)) break;
+        while (tick && !done() && !host_.giveUp && std::chrono::steady_clock::now() < deadline)
             pa_threaded_mainloop_wait(loop_);
-        }
         if (tick) pa_threaded_mainloop_get_api(loop_)->time_free(tick);
-        return ready;
+    }
+
+    bool WaitForContext(Deadline deadline)
+    {
+        WaitUntil([this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) ||
+                                  pa_context_get_state(context_) == PA_CONTEXT_READY; }, deadline);
+        return pa_context_get_state(context_) == PA_CONTEXT_READY;
+    }
+
+    // Whether the server is PipeWire's pulse interface (asked with the loop locked).
+    bool OnPipeWire(Deadline deadline)
+    {
+        struct Answer {
+            PulseBackend* me;
+            bool done = false;
+            bool pipewire = false;
+        } answer{this};
+        pa_operation* asked = pa_context_get_server_info(context_, [](pa_context*, const pa_server_info* info, void* data) {
+            auto* a = static_cast<Answer*>(data);
+            a->pipewire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+            a->done = true;
+            pa_threaded_mainloop_signal(a->me->loop_, 0);
+        }, &answer);
+        if (!asked) return false;
+        WaitUntil([&] { return answer.done || pa_operation_get_state(asked) != PA_OPERATION_RUNNING; }, deadline);
+        if (!answer.done) pa_operation_cancel(asked);
+        pa_operation_unref(asked);
+        return answer.pipewire;
     }
 
     void ContextChanged()
@@ -296,10 +318,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Backend> ConnectPulse(BackendHost host, Deadline deadline)
+std::unique_ptr<Backend> ConnectPulse(BackendHost host, Deadline deadline, bool notPipeWire)
 {
     auto backend = std::make_unique<PulseBackend>(std::move(host));
-    if (!backend->Start(deadline)) return nullptr;
+    if (!backend->Start(deadline, notPipeWire)) return nullptr;
     return backend;
 }
 

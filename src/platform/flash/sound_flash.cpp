@@ -100,11 +100,21 @@ struct SoundFlash::Impl final : sound::OutputSource {
 
     // --- what the output asks, on its audio thread ---
 
-    void StreamStarted() override { mixer.Restart(0); }
+    void StreamStarted() override
+    {
+        mixer.Restart(0);
+        expectedNs.reset();
+    }
 
     void Render(float* out, int frames, std::optional<std::int64_t> heardNs) override
     {
-        if (heardNs) Place(*heardNs);
+        if (heardNs) {
+            // The stream resumes long after it left off (the server stalled): what sounded then
+            // would only sound late now.
+            if (expectedNs && *heardNs - *expectedNs > staleNs) mixer.Restart(mixer.Next());
+            Place(*heardNs);
+            expectedNs = *heardNs + static_cast<std::int64_t>(frames) * 1'000'000'000 / kRate;
+        }
         mixer.Render(out, frames);
     }
 
@@ -148,7 +158,10 @@ struct SoundFlash::Impl final : sound::OutputSource {
     mutable std::mutex commandMutex;
     std::vector<Command> waiting;  // guarded by commandMutex
 
-    sound::ClipMixer mixer;  // the output's audio thread's alone
+    // The output's audio thread's alone.
+    sound::ClipMixer mixer;
+    std::optional<std::int64_t> expectedNs;  // when the frame after the last rendered is heard
+    const std::int64_t staleNs = std::chrono::nanoseconds(options.staleAfter).count();
     std::unique_ptr<sound::SoundOutput> output;
 };
 

@@ -40,7 +40,7 @@ public:
         std::string preloadFolder;  // a "C:\..." folder whose clips are decoded at start
         std::chrono::microseconds startDelay{8500};        // from a click's LoadMovie to its first frame
         std::chrono::microseconds playbackLatency{25000};  // from a step's due moment to its first frame
-        std::chrono::milliseconds staleAfter{500};
+        std::chrono::milliseconds staleAfter{250};
         sound::OutputOptions output;  // the server's side: interface, buffer sizes, idle close, retries
     };
 

@@ -52,8 +52,12 @@ void SoundOutput::Supervise()
                              changed_.notify_all();
                          },
                          giveUp};
-        if (options_.use != Interface::kPulse) backend = ConnectPipeWire(host, deadline);
-        if (!backend && options_.use != Interface::kPipeWire && !giveUp) backend = ConnectPulse(host, deadline);
+        // A PipeWire that answers without an audio sink yet (its session is still setting up) is
+        // not passed by for its own pulse interface: the next attempt finds the sink.
+        bool pipewireAnswered = false;
+        if (options_.use != Interface::kPulse) backend = ConnectPipeWire(host, deadline, pipewireAnswered);
+        if (!backend && options_.use != Interface::kPipeWire && !giveUp)
+            backend = ConnectPulse(host, deadline, pipewireAnswered && options_.use == Interface::kAny);
         std::unique_lock lock(mutex_);
         tried_ = true;
         changed_.notify_all();

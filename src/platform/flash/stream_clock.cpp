@@ -11,23 +11,24 @@ namespace {
 constexpr double kNsPerFrame = 1e9 / kRate;
 }  // namespace
 
-std::int64_t StreamClock::Update(std::int64_t frame, std::int64_t ns, std::int64_t now)
+std::int64_t StreamClock::Update(std::int64_t frame, std::int64_t reading, std::int64_t earliest)
 {
+    const std::int64_t ns = std::max(reading, earliest);
     if (!zero_) {
-        SetAt(frame, std::max(ns, now));
+        SetAt(frame, ns);
         return HeardAt(frame);
     }
     const std::int64_t predicted = HeardAt(frame);
     const std::int64_t error = ns - predicted;
-    if (predicted < now - kTolerance) {
-        SetAt(frame, std::max(ns, now));
+    if (predicted < earliest - kTolerance) {
+        SetAt(frame, ns);
     } else if (std::llabs(error) < kTolerance) {
         // The first readings are averaged, so that a new stream's clock settles at once.
         readings_ = std::min(readings_ + 1, kSmoothing);
         *zero_ += static_cast<double>(error) / readings_;
         jumps_ = 0;
     } else if (std::llabs(error) >= kJump || ++jumps_ >= kJumpsInARow) {
-        SetAt(frame, std::max(ns, now));
+        SetAt(frame, ns);
     }
     return HeardAt(frame);
 }

@@ -1,11 +1,12 @@
 #pragma once
-// When an output stream's frames are heard, on the steady clock: frame f at Zero() + f / rate.
-// The output reads the server's timing with every buffer it renders ("the buffer's first frame
-// is heard at ns"); the readings jitter by the server's and the machine's scheduling, and the
-// sink's clock may run a little off ours, so the clock follows them slowly, and only a reading
-// that stays far off (a stalled or restarted server, a new sink) sets it afresh. A reading that
-// would put a frame still to be rendered before `now` is impossible (the data is not even there
-// yet): such a clock has fallen behind a stall and is set afresh at once.
+// When the frames of an output stream (or the ticks of a server's graph) are heard, on the steady
+// clock: position p at zero + p / rate. The output reads the server's timing with every buffer it
+// renders ("position p is heard at ns"); the readings jitter by the server's and the machine's
+// scheduling, and the sink's clock may run a little off ours, so the clock follows them slowly,
+// and only a reading that stays far off (a stalled or restarted server, a new sink) sets it
+// afresh. No reading is taken for earlier than `earliest`: a buffer still to be rendered is not
+// heard before it exists. A server that resumes after a stall may claim so, as it works off the
+// time it stood still as fast as it can; the clock then starts afresh from now.
 // Not thread-safe: the output's thread owns it.
 
 #include <cstdint>
@@ -15,9 +16,9 @@ namespace platform::sound {
 
 class StreamClock {
 public:
-    // The clock's reading of when `frame` is heard, after folding in the server's reading `ns`
-    // for it, taken at `now`.
-    std::int64_t Update(std::int64_t frame, std::int64_t ns, std::int64_t now);
+    // The clock's reading of when `frame` is heard, after folding in the server's `reading` for
+    // it, which cannot be before `earliest`.
+    std::int64_t Update(std::int64_t frame, std::int64_t reading, std::int64_t earliest);
     // When `frame` is heard on the clock as it stands (Update must have been called once).
     std::int64_t HeardAt(std::int64_t frame) const;
     // The frame heard at `ns` (rounded to the nearest).
