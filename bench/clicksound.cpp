@@ -76,10 +76,11 @@ Heard Listen(MonitorRecorder& recorder, const std::vector<std::int64_t>& callNs,
     Heard heard;
     for (const std::int64_t call : callNs) {
         // A clock fitted around each call: the sink's rate may wander a little over the run.
-        const auto clock = recorder.Clock(call - 1'000'000'000, call + 1'000'000'000);
-        const double first = (static_cast<double>(call) - clock.zeroNs) / clock.nsPerSample - kRate / 1000.0;
+        const auto wide = recorder.Clock(call - 1'000'000'000, call + 1'000'000'000);
+        const double first = (static_cast<double>(call) - wide.zeroNs) / wide.nsPerSample - kRate / 50.0;
         for (auto i = static_cast<std::size_t>(std::max(0.0, first)); i < samples.size(); ++i) {
             if (!(std::fabs(samples[i]) > kThreshold)) continue;  // NaN: lost by the recording
+            const auto clock = recorder.Around(i, wide);
             heard.delays.push_back((recorder.DeliveredNs(i, clock) - static_cast<double>(call)) / 1e6 - clipOnsetMs);
             heard.onClock.push_back((clock.At(i + 1) - static_cast<double>(call)) / 1e6 - clipOnsetMs);
             std::size_t quiet = 0;

@@ -128,6 +128,23 @@ public:
         return clock;
     }
 
+    // The clock of `rate`, its line laid under the deliveries within 50 ms of `sample` only: a
+    // sink that skipped a cycle somewhere else in the run (PipeWire's graph does, when a client
+    // wakes too late for it) delivered fewer samples than the time that passed, which moves the
+    // line of a whole run off here.
+    SampleClock Around(std::size_t sample, const SampleClock& rate)
+    {
+        constexpr std::size_t kNear = kMonitorRate / 20;
+        std::lock_guard lock(mutex_);
+        SampleClock clock = rate;
+        double zero = 1e300;
+        for (const Reading& r : readings_)
+            if (r.endSample + kNear >= sample && r.endSample <= sample + kNear)
+                zero = std::min(zero, static_cast<double>(r.arrivalNs) - clock.nsPerSample * static_cast<double>(r.endSample));
+        if (zero < 1e300) clock.zeroNs = zero;
+        return clock;
+    }
+
     // When the delivery that held `sample` arrived, on `clock` (so without the delay a busy
     // machine put on this recorder's own thread): what a listener at the sink's monitor hears of
     // it, at the earliest.

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -78,33 +80,47 @@ std::vector<Segment> Segments(const std::vector<float>& out)
     return segments;
 }
 
-// One thing done to the mixer: a load, a fill of an earlier load, or a render of some frames.
+// One thing done to the mixer: a load, a fill of an earlier load, a render of some frames, or a
+// revision of what was rendered (the first frame that changed and on, rendered again), as an
+// output that keeps a queue at the server makes it.
 struct Step {
-    enum Kind { kLoad, kFill, kRender } kind;
+    enum Kind { kLoad, kFill, kRender, kRevise } kind;
     char clip = '-';
     Frame at = 0;
     std::uint64_t id = 0;
     int frames = 0;
+    std::optional<Frame> floor;
     int layer = 0;
 };
 
-Step LoadAt(char clip, Frame at, std::uint64_t id = 0) { return {Step::kLoad, clip, at, id}; }
-Step FillAt(char clip, Frame at, std::uint64_t id) { return {Step::kFill, clip, at, id}; }
-Step Render(int frames) { return {Step::kRender, '-', 0, 0, frames}; }
+Step LoadAt(char clip, Frame at, std::uint64_t id = 0) { return {Step::kLoad, clip, at, id, 0, std::nullopt}; }
+Step FillAt(char clip, Frame at, std::uint64_t id) { return {Step::kFill, clip, at, id, 0, std::nullopt}; }
+Step Render(int frames) { return {Step::kRender, '-', 0, 0, frames, std::nullopt}; }
+// A load into what is queued: frames from `floor` on may still change.
+Step LoadInQueue(char clip, Frame at, Frame floor) { return {Step::kLoad, clip, at, 0, 0, floor}; }
+Step Revise() { return {Step::kRevise, '-', 0, 0, 0, std::nullopt}; }
 
+// The output as the sink would play it: a revision overwrites what was rendered from its frame on.
 std::vector<float> Play(const std::vector<Step>& steps, ClipMixer& mixer)
 {
     std::vector<float> out;
+    const auto render = [&](int frames) {
+        const auto at = static_cast<std::size_t>(mixer.Next());
+        out.resize(std::max(out.size(), at + static_cast<std::size_t>(frames)), 99.0f);
+        mixer.Render(out.data() + at, frames);
+    };
     for (const Step& step : steps) {
         switch (step.kind) {
-        case Step::kLoad: mixer.Add(Load{step.layer, ClipOf(step.clip), step.at, step.id}); break;
-        case Step::kFill: mixer.Fill(step.layer, step.id, ClipOf(step.clip), step.at); break;
-        case Step::kRender: {
-            std::vector<float> buffer(static_cast<std::size_t>(step.frames), 99.0f);
-            mixer.Render(buffer.data(), step.frames);
-            out.insert(out.end(), buffer.begin(), buffer.end());
+        case Step::kLoad: mixer.Add(Load{step.layer, ClipOf(step.clip), step.at, step.id}, step.floor); break;
+        case Step::kFill: mixer.Fill(step.layer, step.id, ClipOf(step.clip), step.at, step.floor); break;
+        case Step::kRender: render(step.frames); break;
+        case Step::kRevise:
+            if (const auto from = mixer.TakeChange()) {
+                const Frame end = mixer.Next();
+                mixer.Rewind(*from);
+                render(static_cast<int>(end - *from));
+            }
             break;
-        }
         }
     }
     return out;
@@ -168,6 +184,23 @@ TEST(ClipMixer, WhichClipEachFrameHolds)
         {"a clip decoded after a newer load is not heard",
          {LoadAt('-', 20, 1), LoadAt('B', 40, 2), FillAt('A', 20, 1), Render(200)},
          {{0, 40, '-', 0}, {40, 140, 'B', 0}, {140, 200, '-', 0}}},
+        // What an output that keeps a queue does: frames rendered but not yet taken by the sink
+        // (from the floor on) are changed and rendered again.
+        {"a click inside the queue starts on its frame, over what was queued",
+         {LoadAt('L', 0), Render(100), LoadInQueue('B', 40, 30), Revise(), Render(100)},
+         {{0, 40, 'L', 0}, {40, 140, 'B', 0}, {140, 200, '-', 0}}},
+        {"a click before the floor starts at the floor, whole",
+         {LoadAt('L', 0), Render(100), LoadInQueue('B', 20, 30), Revise(), Render(100)},
+         {{0, 30, 'L', 0}, {30, 130, 'B', 0}, {130, 200, '-', 0}}},
+        {"a click drops a queued step's clip that was rendered already, and what played goes on",
+         {LoadAt('L', 0), Render(10), LoadAt('A', 80), Render(90), LoadInQueue('B', 120, 50), Revise(), Render(100)},
+         {{0, 120, 'L', 0}, {120, 200, 'B', 0}}},
+        {"a load beyond what was rendered changes nothing rendered",
+         {LoadAt('L', 0), Render(100), LoadInQueue('B', 150, 30), Revise(), Render(100)},
+         {{0, 150, 'L', 0}, {150, 200, 'B', 0}}},
+        {"a start before the floor is not dropped by a newer load in the queue",
+         {LoadAt('L', 0), Render(10), LoadAt('A', 20), Render(90), LoadInQueue('B', 60, 50), Revise(), Render(100)},
+         {{0, 20, 'L', 0}, {20, 60, 'A', 0}, {60, 160, 'B', 0}, {160, 200, '-', 0}}},
     };
     for (const Case& c : cases) {
         ClipMixer mixer(kStale);

@@ -1,27 +1,40 @@
 #include "platform/flash/clip_mixer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform::sound {
 
-void ClipMixer::Add(const Load& load)
+namespace {
+constexpr Frame kKept = 48000;  // how far back starts are kept to render again
+}  // namespace
+
+void ClipMixer::Add(const Load& load, std::optional<Frame> floor)
 {
     if (load.layer < 0 || load.layer >= kLayers) return;
     newest_[static_cast<std::size_t>(load.layer)] = load.id;
-    Place(load.layer, load.clip, load.at);
+    Place(load.layer, load.clip, load.at, std::min(floor.value_or(next_), next_));
 }
 
-void ClipMixer::Fill(int layer, std::uint64_t id, const Clip* clip, Frame at)
+void ClipMixer::Fill(int layer, std::uint64_t id, const Clip* clip, Frame at, std::optional<Frame> floor)
 {
     if (layer < 0 || layer >= kLayers || newest_[static_cast<std::size_t>(layer)] != id) return;
-    Place(layer, clip, at);
+    Place(layer, clip, at, std::min(floor.value_or(next_), next_));
 }
 
-void ClipMixer::Place(int layer, const Clip* clip, Frame at)
+void ClipMixer::Place(int layer, const Clip* clip, Frame at, Frame floor)
 {
     const bool stale = at < next_ - staleFrames_;
-    const Frame frame = std::max(at, next_);
-    std::erase_if(starts_, [&](const Start& s) { return s.layer == layer && s.frame >= next_; });
+    const Frame frame = std::max(at, floor);
+    const auto changes = [&](Frame f) {
+        if (f < next_) changed_ = std::min(changed_.value_or(f), f);
+    };
+    changes(frame);
+    std::erase_if(starts_, [&](const Start& s) {
+        const bool dropped = s.layer == layer && s.frame >= floor;
+        if (dropped) changes(s.frame);
+        return dropped;
+    });
     const auto after = std::upper_bound(starts_.begin(), starts_.end(), frame,
                                         [](Frame f, const Start& s) { return f < s.frame; });
     starts_.insert(after, Start{frame, layer, stale ? nullptr : clip});
@@ -52,14 +65,19 @@ void ClipMixer::Render(float* out, int frames)
     Prune();
 }
 
-// Forgets the starts that have begun and ended. Each is judged before anything after it moves
+std::optional<Frame> ClipMixer::TakeChange() { return std::exchange(changed_, std::nullopt); }
+
+void ClipMixer::Rewind(Frame frame) { next_ = std::clamp(frame, next_ - kKept, next_); }
+
+// Forgets the starts that have begun and ended a while ago (they may still be rendered again). Each is judged before anything after it moves
 // (EndOf looks only further on), and a start ends no later than its layer's next one begins, so
 // a start kept never follows a forgotten one of its layer that it would need.
 void ClipMixer::Prune()
 {
+    const Frame horizon = next_ - kKept;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < starts_.size(); ++i)
-        if (starts_[i].frame >= next_ || EndOf(i) > next_) starts_[kept++] = starts_[i];
+        if (starts_[i].frame >= horizon || EndOf(i) > horizon) starts_[kept++] = starts_[i];
     starts_.resize(kept);
 }
 
@@ -77,6 +95,7 @@ void ClipMixer::Restart(Frame next)
 {
     starts_.clear();
     next_ = next;
+    changed_.reset();
 }
 
 }  // namespace platform::sound

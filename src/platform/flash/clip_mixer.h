@@ -13,10 +13,14 @@
 //   the layer plays.
 // - A clip decoded after its load was made takes that load's place (Fill), if it is still the
 //   layer's newest load; it never starts before that load's frame.
+// An output that keeps a queue at the server may change what it has rendered but the sink has not
+// taken yet: loads are then placed from a lower `floor` than the next frame, and the output
+// renders again from the first frame that changed (TakeChange, Rewind).
 // Not thread-safe: one thread (the output's) owns it.
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace platform::sound {
@@ -44,9 +48,16 @@ class ClipMixer {
 public:
     explicit ClipMixer(Frame staleFrames) : staleFrames_(staleFrames) { starts_.reserve(64); }
 
-    void Add(const Load& load);
+    // `floor`: the first frame that may still change (Next() unless the output can replace what
+    // it has rendered).
+    void Add(const Load& load, std::optional<Frame> floor = std::nullopt);
     // The clip that load `id` of `layer` stood for, decoded now; to start at `at` at the earliest.
-    void Fill(int layer, std::uint64_t id, const Clip* clip, Frame at);
+    void Fill(int layer, std::uint64_t id, const Clip* clip, Frame at, std::optional<Frame> floor = std::nullopt);
+    // The first rendered frame that the loads since the last call changed, if any.
+    std::optional<Frame> TakeChange();
+    // Renders again from `frame` on (no later than Next(), no earlier than what was rendered
+    // in the last second).
+    void Rewind(Frame frame);
     // Writes the frames [Next(), Next() + frames) into `out` (mono, -1..1) and moves on.
     void Render(float* out, int frames);
     // The next frame to be rendered.
@@ -63,12 +74,13 @@ private:
         int layer = 0;
         const Clip* clip = nullptr;
     };
-    void Place(int layer, const Clip* clip, Frame at);
+    void Place(int layer, const Clip* clip, Frame at, Frame floor);
     Frame EndOf(std::size_t i) const;  // where starts_[i] stops sounding
     void Prune();
 
     const Frame staleFrames_;
     Frame next_ = 0;
+    std::optional<Frame> changed_;
     std::vector<Start> starts_;  // by frame; a layer's start ends at its next one
     std::array<std::uint64_t, kLayers> newest_{};
 };

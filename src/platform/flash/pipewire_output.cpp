@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -147,6 +148,7 @@ private:
     {
         if (lost_) return;
         if (stream_ && streamBroken_) DropStream();
+        KeepPace();
         if (stream_ && active_ && closeWanted_) {
             pw_stream_set_active(stream_, false);
             active_ = false;
@@ -169,7 +171,8 @@ private:
         pw_properties* props = pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
                                                  PW_KEY_MEDIA_ROLE, "Music", PW_KEY_NODE_NAME, "Strumwell",
                                                  PW_KEY_APP_NAME, "Strumwell", nullptr);
-        pw_properties_setf(props, PW_KEY_NODE_LATENCY, "%d/%d", std::clamp(host_.options.pipewireQuantum, 16, 8192), kRate);
+        quick_ = host_.source.Quick();
+        pw_properties_setf(props, PW_KEY_NODE_LATENCY, "%d/%d", Quantum(quick_), kRate);
         stream_ = pw_stream_new(core_, "Clips", props);
         if (!stream_) return;
         static const pw_stream_events streamEvents = [] {
@@ -210,6 +213,24 @@ private:
         streamOpen_ = true;
     }
 
+    int Quantum(bool quick) const
+    {
+        return std::clamp((quick ? host_.options.quick : host_.options.steady).pipewireQuantum, 16, 8192);
+    }
+
+    // On the loop: asks the graph for the quantum of the pace the source wants now.
+    void KeepPace()
+    {
+        const bool quick = quickWanted_;
+        if (!stream_ || quick == quick_) return;
+        quick_ = quick;
+        char latency[32];
+        std::snprintf(latency, sizeof latency, "%d/%d", Quantum(quick), kRate);
+        const spa_dict_item item = SPA_DICT_ITEM_INIT(PW_KEY_NODE_LATENCY, latency);
+        const spa_dict dict = SPA_DICT_INIT(&item, 1);
+        pw_stream_update_properties(stream_, &dict);
+    }
+
     void DropStream()
     {
         if (!stream_) return;
@@ -238,7 +259,7 @@ private:
         }
         const std::uint32_t room = data.maxsize / sizeof(float);
         const auto frames = static_cast<int>(std::min<std::uint64_t>(
-            room, buffer->requested ? buffer->requested : static_cast<std::uint64_t>(host_.options.pipewireQuantum)));
+            room, buffer->requested ? buffer->requested : static_cast<std::uint64_t>(Quantum(quick_))));
         pw_time time{};
         if (pw_stream_get_time_n(stream_, &time, sizeof time) == 0 && time.rate.denom == kRate && time.now > 0) {
             // The graph's cycle at `ticks` (its own count of frames) began at `now`; what this
@@ -262,6 +283,10 @@ private:
         pw_stream_queue_buffer(stream_, buffer);
 
         const std::int64_t now = SteadyNowNs();
+        if (const bool quick = host_.source.Quick(); quick != quickWanted_) {
+            quickWanted_ = quick;
+            pw_loop_signal_event(pw_thread_loop_get_loop(loop_), wakeEvent_);
+        }
         if (resumed_.exchange(false) || host_.source.Busy()) quietSinceNs_ = now;
         if (!closeWanted_ && now - quietSinceNs_ >= std::chrono::nanoseconds(host_.options.idleAfter).count()) {
             closeWanted_ = true;  // an open stream keeps the graph running at our short quantum
@@ -289,6 +314,8 @@ private:
     std::atomic<bool> streamOpen_{false};    // the stream is there and active
     std::atomic<bool> closeWanted_{false};   // set by the stream's thread, read on the loop
     std::atomic<bool> resumed_{false};       // set on the loop, read by the stream's thread
+    std::atomic<bool> quickWanted_{false};   // set by the stream's thread, read on the loop
+    std::atomic<bool> quick_{false};         // the pace the stream has
     std::atomic<bool> streamBroken_{false};
 
     // Used in the stream's thread only.

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace platform::sound {
 namespace {
@@ -23,6 +24,7 @@ namespace {
 constexpr pa_usec_t kWaitTick = 100'000;    // how often a wait for the server looks at the clock
 constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is checked for silence
 constexpr std::int64_t kTimingInterval = 50'000'000;
+constexpr std::int64_t kRewriteMarginNs = 1'000'000;
 // Asked for directly: below the sound server's own real-time priority (5 by default), above
 // everything else. The desktop's real-time broker grants what it grants.
 constexpr int kRealtimePriority = 4;
@@ -202,14 +204,13 @@ private:
         pa_stream_set_underflow_callback(stream_, [](pa_stream*, void* self) {
             static_cast<PulseBackend*>(self)->underflows_.fetch_add(1, std::memory_order_relaxed);
         }, this);
-        pa_buffer_attr attr{};
-        attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(std::clamp(host_.options.pulseBufferFrames, 16, 96000) * sizeof(float));
-        attr.prebuf = 0;
-        attr.minreq = static_cast<std::uint32_t>(std::clamp(host_.options.pulseRequestFrames, 16, 4096) * sizeof(float));
-        attr.fragsize = static_cast<std::uint32_t>(-1);
+        quick_ = host_.source.Quick();
+        const pa_buffer_attr attr = Attributes(quick_);
+        // The target length is the stream's own queue, and the server asks for data as soon as a
+        // request's worth has gone (without early requests it gathers them, and a short queue
+        // runs dry on a busy machine; adjusting the sink's latency to the queue shortens it too).
         const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                          PA_STREAM_ADJUST_LATENCY);
+                                                          PA_STREAM_EARLY_REQUESTS);
         if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) != 0) {
             DropStream();
             return;
@@ -226,6 +227,28 @@ private:
             idleTimer_ = pa_context_rttime_new(context_, at, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
                 static_cast<PulseBackend*>(self)->CheckIdle();
             }, this);
+    }
+
+    pa_buffer_attr Attributes(bool quick) const
+    {
+        const Pace& pace = quick ? host_.options.quick : host_.options.steady;
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<std::uint32_t>(-1);
+        attr.tlength = static_cast<std::uint32_t>(std::clamp(pace.pulseBufferFrames, 16, 96000) * sizeof(float));
+        attr.prebuf = 0;
+        attr.minreq = static_cast<std::uint32_t>(std::clamp(pace.pulseRequestFrames, 16, 4096) * sizeof(float));
+        attr.fragsize = static_cast<std::uint32_t>(-1);
+        return attr;
+    }
+
+    // Gives the stream the queue of the pace the source wants now.
+    void KeepPace()
+    {
+        const bool quick = host_.source.Quick();
+        if (quick == quick_) return;
+        quick_ = quick;
+        const pa_buffer_attr attr = Attributes(quick);
+        if (pa_operation* asked = pa_stream_set_buffer_attr(stream_, &attr, nullptr, nullptr)) pa_operation_unref(asked);
     }
 
     void DropStream()
@@ -262,6 +285,29 @@ private:
         if (pa_operation* asked = pa_stream_update_timing_info(stream_, nullptr, nullptr)) pa_operation_unref(asked);
     }
 
+    // What waits and must start within what is queued at the server is written over it, from
+    // the first frame that changed on: no earlier than the sink has taken (its latency, plus a
+    // millisecond for the rewrite to reach the server).
+    void Revise(std::int64_t now)
+    {
+        if (!clock_.Set()) return;
+        std::int64_t sinkNs = 0;
+        if (const pa_timing_info* timing = pa_stream_get_timing_info(stream_))
+            sinkNs = static_cast<std::int64_t>(std::max(timing->sink_usec, timing->configured_sink_usec)) * 1000;
+        const std::int64_t lead = std::max<std::int64_t>(sinkNs, RequestNs()) + kRewriteMarginNs;
+        const auto from = host_.source.Revise(clock_.HeardAt(writeFrame_), clock_.FrameAt(now + lead), scratch_.data(),
+                                              static_cast<int>(scratch_.size()));
+        if (!from) return;
+        const auto bytes = static_cast<std::int64_t>((writeFrame_ - *from) * sizeof(float));
+        pa_stream_write(stream_, scratch_.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
+    }
+
+    std::int64_t RequestNs() const
+    {
+        const Pace& pace = quick_ ? host_.options.quick : host_.options.steady;
+        return static_cast<std::int64_t>(pace.pulseRequestFrames) * 1'000'000'000 / kRate;
+    }
+
     // The server asks for `bytes`: each piece is rendered with the moment its first frame is
     // heard, which the library interpolates from the server's latest timing.
     void Write(std::size_t bytes)
@@ -270,10 +316,17 @@ private:
             host_.source.StreamStarted();
             started_ = true;
         }
+        if (pa_stream_get_state(stream_) == PA_STREAM_READY) KeepPace();
         const std::int64_t now = SteadyNowNs();
         // The server's own updates come ever more rarely: ask often enough that the stream's
         // clock follows the sink's.
         if (now - lastTimingAskNs_ >= kTimingInterval) AskTiming();
+        pa_usec_t latency = 0;
+        int negative = 0;
+        if (pa_stream_get_latency(stream_, &latency, &negative) == 0) {
+            clock_.Update(writeFrame_, now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000, now);
+            Revise(now);
+        }
         while (stream_ && bytes >= sizeof(float)) {
             void* data = nullptr;
             std::size_t size = bytes;
@@ -281,14 +334,8 @@ private:
             size = std::min(size, bytes);
             size -= size % sizeof(float);
             const auto frames = static_cast<int>(size / sizeof(float));
-            pa_usec_t latency = 0;
-            int negative = 0;
-            if (pa_stream_get_latency(stream_, &latency, &negative) == 0) {
-                const std::int64_t heard = now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000;
-                host_.source.Render(static_cast<float*>(data), frames, clock_.Update(writeFrame_, heard, now));
-            } else {
-                host_.source.Render(static_cast<float*>(data), frames, std::nullopt);
-            }
+            host_.source.Render(static_cast<float*>(data), frames,
+                                clock_.Set() ? std::optional(clock_.HeardAt(writeFrame_)) : std::nullopt);
             if (pa_stream_write(stream_, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
             writeFrame_ += frames;
             bytes -= size;
@@ -311,9 +358,11 @@ private:
     std::int64_t writeFrame_ = 0;
     StreamClock clock_;
     bool started_ = false;
+    bool quick_ = false;
     bool streamFailed_ = false;
     std::int64_t quietSinceNs_ = 0;
     std::int64_t lastTimingAskNs_ = 0;
+    std::vector<float> scratch_ = std::vector<float>(4096);  // what a revision renders again
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <vector>
 
@@ -70,7 +71,9 @@ struct SoundFlash::Impl final : sound::OutputSource {
     {
         if (layer < 0 || layer >= sound::kLayers) return;
         const auto now = std::chrono::steady_clock::now();
-        const std::int64_t startNs = ToNs(StartOf(now, RunningDue(), options));
+        const std::optional<TimePoint> due = RunningDue();
+        const std::int64_t startNs = ToNs(StartOf(now, due, options));
+        if (!due) lastClickNs = ToNs(now);
         const Clip* clip = cache.Find(path);
         const std::uint64_t id = ++lastId;
         // An undecoded clip silences the layer until it is ready.
@@ -118,9 +121,22 @@ struct SoundFlash::Impl final : sound::OutputSource {
         mixer.Render(out, frames);
     }
 
+    std::optional<std::int64_t> Revise(std::int64_t heardNs, std::int64_t floor, float* out, int room) override
+    {
+        Place(heardNs, floor);
+        const auto from = mixer.TakeChange();
+        if (!from) return std::nullopt;
+        const sound::Frame end = mixer.Next();
+        const sound::Frame start = std::max(*from, end - room);
+        mixer.Rewind(start);
+        mixer.Render(out, static_cast<int>(end - start));
+        return start;
+    }
+
     // Moves the waiting commands into the mixer, at the frames of the stream that are heard at
-    // their moments; the mixer's next frame is heard at `heardNs`.
-    void Place(std::int64_t heardNs)
+    // their moments; the mixer's next frame is heard at `heardNs`, and frames from `floor` on may
+    // still change.
+    void Place(std::int64_t heardNs, std::optional<sound::Frame> floor = std::nullopt)
     {
         std::array<Command, kMaxWaiting> taken;
         std::size_t count = 0;
@@ -133,8 +149,8 @@ struct SoundFlash::Impl final : sound::OutputSource {
             const Command& c = taken[i];
             const sound::Frame frame =
                 mixer.Next() + std::llround(static_cast<double>(c.startNs - heardNs) * kRate / 1e9);
-            if (c.kind == Command::kLoad) mixer.Add({c.layer, c.clip, frame, c.id});
-            else mixer.Fill(c.layer, c.id, c.clip, frame);
+            if (c.kind == Command::kLoad) mixer.Add({c.layer, c.clip, frame, c.id}, floor);
+            else mixer.Fill(c.layer, c.id, c.clip, frame, floor);
         }
     }
 
@@ -143,6 +159,12 @@ struct SoundFlash::Impl final : sound::OutputSource {
         if (mixer.Sounding()) return true;
         std::lock_guard lock(commandMutex);
         return !waiting.empty();
+    }
+
+    bool Quick() override
+    {
+        return sound::SteadyNowNs() - lastClickNs.load(std::memory_order_relaxed) <
+               std::chrono::nanoseconds(options.quickAfterClick).count();
     }
 
     bool WantsStream() override
@@ -154,6 +176,7 @@ struct SoundFlash::Impl final : sound::OutputSource {
     const Options options;
     sound::ClipCache cache;
     std::atomic<std::uint64_t> lastId{0};
+    std::atomic<std::int64_t> lastClickNs{std::numeric_limits<std::int64_t>::min() / 2};
 
     mutable std::mutex commandMutex;
     std::vector<Command> waiting;  // guarded by commandMutex

@@ -14,6 +14,8 @@
 //   where it plays further ahead than that (its start is never cut);
 // - a load that reaches a stream only `staleAfter` after its moment (the server was stalled or
 //   gone meanwhile) silences its layer instead of sounding late.
+// For `quickAfterClick` after a click the output renders at its quick pace; otherwise at the
+// steadier one, which costs fewer wake-ups while a song plays.
 // The newest load of a layer wins (ClipMixer). A clip that is not decoded yet is decoded in the
 // background and takes the place of the silence loaded for it meanwhile: it starts when that load
 // asked, or as soon as it is ready if that is later, unless a later load has replaced it. After
@@ -41,6 +43,7 @@ public:
         std::chrono::microseconds startDelay{8500};        // from a click's LoadMovie to its first frame
         std::chrono::microseconds playbackLatency{25000};  // from a step's due moment to its first frame
         std::chrono::milliseconds staleAfter{250};
+        std::chrono::milliseconds quickAfterClick{3000};  // how long the output keeps its quick pace
         sound::OutputOptions output;  // the server's side: interface, buffer sizes, idle close, retries
     };
 

@@ -12,8 +12,11 @@
 //   clip placed 8.5 ms ahead is placed exactly, and the stream's time (pw_time) is read in the
 //   same cycle. Through PipeWire's pulse interface instead, every buffer passes that server's
 //   main thread, which runs at normal priority: the timing there breaks up on a busy machine.
-// - On PulseAudio, its client library with a short target length (`pulseBufferFrames`), written
-//   from the library's real-time loop whenever the server asks.
+// - On PulseAudio, its client library, written from the library's real-time loop whenever the
+//   server asks (early requests: as soon as a request's worth has gone). A queue short enough for
+//   a click 8.5 ms ahead ran dry on a busy machine, so the stream keeps 16 ms queued, which the
+//   playback steps (25 ms ahead) hardly ever reach, and a click is written over the queued frames
+//   from its start on (a relative seek back); the sink then renders those frames again.
 // PipeWire is taken when a PipeWire server answers in the runtime folder and has an audio sink
 // (on a desktop whose sound is PulseAudio's, a PipeWire that only serves video has none);
 // otherwise the pulse server (PULSE_SERVER, or the runtime folder's).
@@ -41,11 +44,19 @@ public:
     // The next `frames` frames of the stream (mono, -1..1), whose first is heard at `heardNs`
     // (steady clock); while the stream's timing is not known yet, nothing new is placed.
     virtual void Render(float* out, int frames, std::optional<std::int64_t> heardNs) = 0;
+    // For an output that keeps a queue at the server: places what waits as Render does, where
+    // the frames from `floor` up to what was rendered are queued but not taken by the sink yet and
+    // may change (the next frame to render is heard at `heardNs`). When any of them changed, they
+    // are rendered again into `out` (room for `room` frames): returns the first of them.
+    virtual std::optional<std::int64_t> Revise(std::int64_t heardNs, std::int64_t floor, float* out, int room) = 0;
     // Whether something sounds or waits to start: the output closes its stream after `idleAfter`
     // without.
     virtual bool Busy() = 0;
     // Whether something waits that needs a stream (a clip, not silence).
     virtual bool WantsStream() = 0;
+    // Whether the stream should answer quickly now (clicks are being made), or may take the
+    // steadier pace that playback steps, placed further ahead, allow.
+    virtual bool Quick() = 0;
 };
 
 // The steady clock's reading in nanoseconds, the time base of everything the player places.
@@ -53,11 +64,20 @@ std::int64_t SteadyNowNs();
 
 enum class Interface { kAny, kPulse, kPipeWire };
 
+// How far ahead of the sink the stream is rendered. Every buffer costs a wake-up of the program
+// and of the server, so the quick pace is kept only while it is needed.
+struct Pace {
+    int pulseBufferFrames;   // the target length of the PulseAudio stream's queue
+    int pulseRequestFrames;  // what PulseAudio asks for at a time
+    int pipewireQuantum;     // the quantum asked of PipeWire's graph
+};
+
 struct OutputOptions {
     Interface use = Interface::kAny;
-    int pulseBufferFrames = 384;   // the target length of the PulseAudio stream's queue
-    int pulseRequestFrames = 128;  // what PulseAudio asks for at a time
-    int pipewireQuantum = 128;     // the quantum asked of PipeWire's graph
+    // For a click, which starts 8.5 ms after its load: everything it is rendered with must be
+    // asked for after the load. For playback steps, placed 25 ms ahead, with room for a late tick.
+    Pace quick{768, 64, 256};
+    Pace steady{768, 192, 512};
     std::chrono::milliseconds idleAfter{2000};
     std::chrono::milliseconds retryEvery{250};
     std::chrono::milliseconds connectTimeout{2000};
