@@ -77,6 +77,7 @@ public:
                 static_cast<PipeWireBackend*>(self)->OnWake();
             }, this);
             answered_ = true;
+            if (!sinks_.empty()) OpenStream(false);
         }
         pw_thread_loop_unlock(loop_);
         answered = answered_;
@@ -156,7 +157,7 @@ private:
         }
         if (!host_.source.WantsStream()) return;
         if (!stream_) {
-            OpenStream();
+            OpenStream(true);
         } else if (!active_) {
             closeWanted_ = false;
             resumed_ = true;
@@ -166,7 +167,9 @@ private:
         }
     }
 
-    void OpenStream()
+    // A new stream takes the session manager a while to link (about 25 ms here): the first one
+    // is made inactive as soon as the server answers, so that the first click only wakes it.
+    void OpenStream(bool active)
     {
         pw_properties* props = pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
                                                  PW_KEY_MEDIA_ROLE, "Music", PW_KEY_NODE_NAME, "Strumwell",
@@ -204,13 +207,14 @@ private:
         clock_.Reset();
         lastTicks_.reset();
         const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS |
-                                                        PW_STREAM_FLAG_RT_PROCESS);
+                                                        PW_STREAM_FLAG_RT_PROCESS |
+                                                        (active ? 0 : PW_STREAM_FLAG_INACTIVE));
         if (pw_stream_connect(stream_, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) < 0) {
             DropStream();
             return;
         }
-        active_ = true;
-        streamOpen_ = true;
+        active_ = active;
+        streamOpen_ = active;
     }
 
     int Quantum(bool quick) const
