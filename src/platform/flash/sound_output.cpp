@@ -2,7 +2,55 @@
 
 #include "platform/flash/output_backend.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 namespace platform::sound {
+namespace {
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Whether the socket a client of the interface would connect to takes connections (for a server
+// elsewhere than a local socket, as if it did): an attempt costs a client's set-up, a look little.
+bool SocketThere(Interface kind)
+{
+    std::string path;
+    if (kind == Interface::kPipeWire) {
+        const std::string remote = Environment("PIPEWIRE_REMOTE");
+        std::string dir = Environment("PIPEWIRE_RUNTIME_DIR");
+        if (dir.empty()) dir = Environment("XDG_RUNTIME_DIR");
+        path = !remote.empty() && remote.front() == '/' ? remote : dir + "/" + (remote.empty() ? "pipewire-0" : remote);
+    } else {
+        const std::string server = Environment("PULSE_SERVER");
+        if (server.rfind("unix:", 0) == 0) path = server.substr(5);
+        else if (!server.empty() && server.front() == '/') path = server;
+        else if (!server.empty()) return true;
+        else path = Environment("XDG_RUNTIME_DIR") + "/pulse/native";
+    }
+    // A socket left behind by a server that was killed refuses the connection.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return true;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    bool there = false;
+    if (path.size() < sizeof address.sun_path) {
+        std::strcpy(address.sun_path, path.c_str());
+        there = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN;
+    }
+    ::close(fd);
+    return there;
+}
+
+}  // namespace
 
 std::int64_t SteadyNowNs()
 {
@@ -55,8 +103,9 @@ void SoundOutput::Supervise()
         // A PipeWire that answers without an audio sink yet (its session is still setting up) is
         // not passed by for its own pulse interface: the next attempt finds the sink.
         bool pipewireAnswered = false;
-        if (options_.use != Interface::kPulse) backend = ConnectPipeWire(host, deadline, pipewireAnswered);
-        if (!backend && options_.use != Interface::kPipeWire && !giveUp)
+        if (options_.use != Interface::kPulse && SocketThere(Interface::kPipeWire))
+            backend = ConnectPipeWire(host, deadline, pipewireAnswered);
+        if (!backend && options_.use != Interface::kPipeWire && !giveUp && SocketThere(Interface::kPulse))
             backend = ConnectPulse(host, deadline, pipewireAnswered && options_.use == Interface::kAny);
         std::unique_lock lock(mutex_);
         tried_ = true;
