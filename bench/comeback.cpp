@@ -3,8 +3,8 @@
 // the moment the server answers again, a click is loaded every 50 ms (each cut by a rest 40 ms
 // later) while the sink's monitor is recorded; the first click heard says when sound was back, and
 // the click after it, the first made once sound is back, how late a click is then. While the server is gone the player's processor time is taken
-// (target: at most 1 % of a core, no busy reconnect loop). Targets: sound back within 1 s of the
-// server answering, the first click heard whole and on time.
+// (target: at most 1 % of a core, no busy reconnect loop). Target: sound back within 1 s of the
+// server answering. How late the clicks are then is printed beside it.
 // Only against a server the project's scripts started (it is stopped and started again):
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/comeback
