@@ -15,6 +15,7 @@
 #include "platform/services.h"
 #include "sheet/strumwellfrm.h"
 
+#include "listening.h"
 #include "player_options.h"
 #include "sounding_song.h"
 
@@ -94,26 +95,6 @@ std::string ReadAll(const fs::path& file)
     return text.str();
 }
 
-// The process that listens on the unix socket `path`, asked of the socket itself; 0 when none.
-pid_t SocketOwner(const std::string& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    pid_t owner = 0;
-    if (path.size() < sizeof address.sun_path) {
-        std::strcpy(address.sun_path, path.c_str());
-        ucred peer{};
-        socklen_t size = sizeof peer;
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0)
-            owner = peer.pid;
-    }
-    ::close(fd);
-    return owner;
-}
-
 // The sound server's processes: the one behind PULSE_SERVER's socket (PulseAudio, or PipeWire's
 // pulse interface) and, on PipeWire, the PipeWire daemon of the same runtime folder.
 std::vector<pid_t> SoundServer()
@@ -124,9 +105,9 @@ std::vector<pid_t> SoundServer()
     if (socket.rfind("unix:", 0) == 0) socket = socket.substr(5);
     const char* runtime = std::getenv("PIPEWIRE_RUNTIME_DIR") ? std::getenv("PIPEWIRE_RUNTIME_DIR") : std::getenv("XDG_RUNTIME_DIR");
     if (socket.empty() && runtime) socket = std::string(runtime) + "/pulse/native";
-    if (const pid_t pulse = SocketOwner(socket)) pids.push_back(pulse);
+    if (const pid_t pulse = sound_test::SocketOwner(socket)) pids.push_back(pulse);
     if (runtime)
-        if (const pid_t pipewire = SocketOwner(std::string(runtime) + "/pipewire-0"); pipewire && !pids.empty())
+        if (const pid_t pipewire = sound_test::SocketOwner(std::string(runtime) + "/pipewire-0"); pipewire && !pids.empty())
             if (pipewire != pids.front()) pids.push_back(pipewire);
     return pids;
 }

@@ -223,20 +223,20 @@ private:
         started_ = false;
         quietSinceNs_ = SteadyNowNs();
         streamOpen_ = true;
-        const pa_usec_t asleep = pa_rtclock_now() + kAsleepAfterUs;
-        if (asleepTimer_)
-            pa_context_rttime_restart(context_, asleepTimer_, asleep);
-        else
-            asleepTimer_ = pa_context_rttime_new(context_, asleep, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-                static_cast<PulseBackend*>(self)->CheckAsleep();
-            }, this);
-        const pa_usec_t at = pa_rtclock_now() + kIdleCheck;
-        if (idleTimer_)
-            pa_context_rttime_restart(context_, idleTimer_, at);
-        else
-            idleTimer_ = pa_context_rttime_new(context_, at, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-                static_cast<PulseBackend*>(self)->CheckIdle();
-            }, this);
+        SetTimer(asleepTimer_, kAsleepAfterUs, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseBackend*>(self)->CheckAsleep();
+        });
+        SetTimer(idleTimer_, kIdleCheck, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseBackend*>(self)->CheckIdle();
+        });
+    }
+
+    // Sets `timer` (made at its first use) to call `ring` `after` from now.
+    void SetTimer(pa_time_event*& timer, pa_usec_t after, pa_time_event_cb_t ring)
+    {
+        const pa_usec_t at = pa_rtclock_now() + after;
+        if (timer) pa_context_rttime_restart(context_, timer, at);
+        else timer = pa_context_rttime_new(context_, at, ring, this);
     }
 
     pa_buffer_attr Attributes(bool quick) const
