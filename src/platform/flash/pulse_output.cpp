@@ -25,8 +25,6 @@ constexpr pa_usec_t kWaitTick = 100'000;    // how often a wait for the server l
 constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is checked for silence
 constexpr std::int64_t kTimingInterval = 50'000'000;
 constexpr std::int64_t kRewriteMarginNs = 1'000'000;
-// A new stream's sink has read nothing of it this long after it opened: it runs a long block.
-constexpr pa_usec_t kAsleepAfterUs = 40'000;
 // Asked for directly: below the sound server's own real-time priority (5 by default), above
 // everything else. The desktop's real-time broker grants what it grants.
 constexpr int kRealtimePriority = 4;
@@ -59,7 +57,6 @@ public:
         DropStream();
         pa_mainloop_api* api = loop_ ? pa_threaded_mainloop_get_api(loop_) : nullptr;
         if (idleTimer_) api->time_free(idleTimer_);
-        if (asleepTimer_) api->time_free(asleepTimer_);
         if (wakeEvent_) api->io_free(wakeEvent_);
         if (wakeFd_ >= 0) ::close(wakeFd_);
         if (context_) {
@@ -223,9 +220,6 @@ private:
         started_ = false;
         quietSinceNs_ = SteadyNowNs();
         streamOpen_ = true;
-        SetTimer(asleepTimer_, kAsleepAfterUs, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-            static_cast<PulseBackend*>(self)->CheckAsleep();
-        });
         SetTimer(idleTimer_, kIdleCheck, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
             static_cast<PulseBackend*>(self)->CheckIdle();
         });
@@ -300,7 +294,9 @@ private:
     // millisecond for the rewrite to reach the server).
     void Revise(std::int64_t now)
     {
-        if (!clock_.Set()) return;
+        // Only on a clock that agrees with the server: right after a stall the sink may take what
+        // is queued faster than the clock says, and a rewrite would cut a start.
+        if (!clock_.Settled()) return;
         std::int64_t sinkNs = 0;
         if (const pa_timing_info* timing = pa_stream_get_timing_info(stream_))
             sinkNs = static_cast<std::int64_t>(std::max(timing->sink_usec, timing->configured_sink_usec)) * 1000;
@@ -310,28 +306,6 @@ private:
         if (!from) return;
         const auto bytes = static_cast<std::int64_t>((writeFrame_ - *from) * sizeof(float));
         pa_stream_write(stream_, scratch_.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
-    }
-
-    // A sink that nothing held to a short latency renders a long block (a null sink: two seconds)
-    // that a new stream must wait out before it is heard, while the server reports the stream's
-    // latency as if it were being played: only its read index, which stays at 0, shows it.
-    // Suspending the sink and letting it go again starts it afresh, at the latency this stream
-    // asks for. Looked at once, a little after the stream opened; no other client holds the sink
-    // then, or it would not run so far ahead.
-    void CheckAsleep()
-    {
-        if (!stream_) return;
-        pa_operation* asked = pa_stream_update_timing_info(stream_, [](pa_stream* s, int ok, void* self) {
-            auto* me = static_cast<PulseBackend*>(self);
-            const pa_timing_info* timing = ok ? pa_stream_get_timing_info(s) : nullptr;
-            if (s != me->stream_ || !timing || timing->read_index_corrupt || timing->read_index > 0) return;
-            const std::uint32_t sink = pa_stream_get_device_index(s);
-            if (sink == PA_INVALID_INDEX) return;
-            for (const int suspend : {1, 0})
-                if (pa_operation* o = pa_context_suspend_sink_by_index(me->context_, sink, suspend, nullptr, nullptr))
-                    pa_operation_unref(o);
-        }, this);
-        if (asked) pa_operation_unref(asked);
     }
 
     std::int64_t RequestNs() const
@@ -380,7 +354,6 @@ private:
     pa_stream* stream_ = nullptr;
     pa_io_event* wakeEvent_ = nullptr;
     pa_time_event* idleTimer_ = nullptr;
-    pa_time_event* asleepTimer_ = nullptr;
     int wakeFd_ = -1;
     bool running_ = false;
     bool answered_ = false;  // the context was ready once: a later failure means the server went

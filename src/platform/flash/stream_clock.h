@@ -24,6 +24,9 @@ public:
     // The frame heard at `ns` (rounded to the nearest).
     std::int64_t FrameAt(std::int64_t ns) const;
     bool Set() const { return zero_.has_value(); }
+    // Whether the last few readings agreed with the clock: not just set afresh after a jump (while
+    // a server works off a stall, its readings jump again and again).
+    bool Settled() const { return zero_ && readings_ >= kSettledAfter; }
     void Reset();
 
     // A reading this close to the clock is jitter; one further off, several times in a row, or
@@ -32,6 +35,7 @@ public:
     static constexpr std::int64_t kJump = 20'000'000;
     static constexpr int kJumpsInARow = 3;
     static constexpr int kSmoothing = 16;  // a reading moves the clock by 1/16 of its error
+    static constexpr int kSettledAfter = 4;
 
 private:
     void SetAt(std::int64_t frame, std::int64_t ns);
