@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs the whole test suite, against a sound server
-# of its own (a PulseAudio null sink), and the sound tests once more against PipeWire.
+# Builds everything (the program, the tests, the benches) in build/ with warnings as errors and
+# runs the whole test suite, against a sound server of its own (a PulseAudio null sink), and the
+# sound tests once more against PipeWire.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRUMWELL_WERROR=ON
+tools/install-deps.sh test
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRUMWELL_WERROR=ON \
+  -DSTRUMWELL_BUILD_TESTS=ON -DSTRUMWELL_BUILD_BENCH=ON
 cmake --build build
 if [ -x tools/pulse-null-sink.sh ]; then
   # shellcheck disable=SC1091
@@ -13,12 +15,10 @@ if [ -x tools/pulse-null-sink.sh ]; then
   # The server is up: the sound tests must fail, not skip, if they cannot reach it.
   export STRUMWELL_SOUND_SERVER=required
 fi
-# A print scheduler whose default queue writes PDF files, for the printing tests.
-if [ "$(id -u)" -eq 0 ]; then
-  tools/start-cups.sh
-else
-  echo "not root: the print scheduler is not started; the printing tests that need it skip"
-fi
+# A print scheduler of the run's own, whose queues write PDF files, for the printing tests. When
+# the script ends, after a failure or a signal too, the scheduler stops and the machine's own
+# printing is checked (default printer, queues, ~/PDF): a change fails the run.
+source tools/private-cups.sh
 # A short fuzz run of the song file, its format and its whole path through the window (clang,
 # libFuzzer, AddressSanitizer and UBSan).
 tools/fuzz-songfile.sh "${STRUMWELL_FUZZ_SECONDS:-60}" 2>&1 | tail -n 30

@@ -1,15 +1,17 @@
 // Printing, for a song of one, two and three pages: File > Print until the preview window has
 // painted (loaded afresh after the user closed it, and refilled while it stays open), and the
 // preview's print button from the press until the button is back (the page is drawn and handed to
-// the printer) and until the PDF is written: by the default printer (the PDF queue of
-// tools/start-cups.sh, which writes under ~/PDF/) or, with no printer, by the program into the
-// documents folder. Real window, real capture layer and real printer. With a printer it also times
-// a bare page of one white pixel from EndDoc to the queue's PDF: what the queue itself takes.
-// Prints median, p90 and max of each, and the machine's load.
+// the printer) and until the PDF is written: by a queue of the print scheduler of the test run's
+// own (tools/private-cups.sh; its A4 queue unless LPDEST names another) or, with no printer, by
+// the program into the documents folder. Real window, real capture layer and real printer. With a
+// printer it also times a bare page of one white pixel from EndDoc to the queue's PDF: what the
+// queue itself takes. Prints median, p90 and max of each, and the machine's load. It never prints
+// on the machine's own printers.
 //
-//   bench/print [runs]      (run it under an X server: DISPLAY=:91 after `Xvfb :91 &`; Qt's
-//                            offscreen platform when there is no DISPLAY)
-//   CUPS_SERVER=/nonexistent bench/print [runs]     the same with no printer
+//   tools/private-cups.sh build/bench/print [runs]     (run it under an X server: DISPLAY=:91
+//                                                       after `Xvfb :91 &`; Qt's offscreen
+//                                                       platform when there is no DISPLAY)
+//   CUPS_SERVER=/nonexistent build/bench/print [runs]  the same with no print service
 
 #include <QApplication>
 #include <QDir>
@@ -35,9 +37,6 @@
 #include "platform/printer/printer.h"
 #include "printing/preview_windows.h"
 #include "sheet/strumwellfrm.h"
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -107,6 +106,20 @@ bool PdfWritten(const QString& folder, const QString& mark, QString* found)
 
 int main(int argc, char** argv)
 {
+    // The queues of the scheduler of the test run's own write into its out/ folder. Any other
+    // scheduler is a real one, the machine's or another's: only a socket that is not there (no
+    // print service at all) will do instead.
+    const QString ownScheduler = qEnvironmentVariable("STRUMWELL_CUPS_DIR");
+    const QString server = qEnvironmentVariable("CUPS_SERVER");
+    const bool onOwnScheduler = !ownScheduler.isEmpty() && server == ownScheduler + QStringLiteral("/run/cups.sock");
+    const bool noService = server.startsWith(QLatin1Char('/')) && !QFileInfo::exists(server);
+    if (!onOwnScheduler && !noService) {
+        std::printf("this would print on a real printer: run it as tools/private-cups.sh build/bench/print, or with "
+                    "CUPS_SERVER=/nonexistent for the path without a printer\n");
+        return 2;
+    }
+    if (onOwnScheduler && qEnvironmentVariableIsEmpty("LPDEST")) qputenv("LPDEST", "A4");
+    const QString queueFolder = ownScheduler + QStringLiteral("/out");
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -133,8 +146,6 @@ int main(int argc, char** argv)
     }
     std::printf("platform %s, load %s\n", qPrintable(QApplication::platformName()), LoadAverage().c_str());
 
-    const passwd* pw = getpwuid(getuid());
-    const QString queueFolder = QDir(QString::fromLocal8Bit(pw ? pw->pw_dir : "/root")).filePath(QStringLiteral("PDF"));
     std::string where;
     forms::MenuItem* counts[] = {&window.menu.numberofpagesone, &window.menu.numberofpagestwo,
                                  &window.menu.numberofpagesthree};
@@ -210,7 +221,8 @@ int main(int argc, char** argv)
                 return 1;
             }
             written.push_back(Ms(start));
-            where = toQueue ? "on the default printer's queue" : "into the documents folder (no printer)";
+            where = toQueue ? "on the queue " + qEnvironmentVariable("LPDEST").toStdString()
+                            : "into the documents folder (no printer)";
             QFile::remove(pdf);
         }
         Report((label + "press to button back").c_str(), pressed, 0);
@@ -219,7 +231,7 @@ int main(int argc, char** argv)
     std::printf("printing %s\n", where.c_str());
 
     // The queue alone: a page of one white pixel, from EndDoc until the queue has written it.
-    if (where == "on the default printer's queue") {
+    if (where.rfind("on the queue ", 0) == 0) {
         QImage dot(1, 1, QImage::Format_RGB32);
         dot.fill(Qt::white);
         const forms::Picture bare(dot);

@@ -63,7 +63,7 @@ struct Harness {
     void Start(const std::string& commandLine)
     {
         window.reset();
-        window = std::make_unique<Strumwellfrm>(services, commandLine);
+        window = std::make_unique<Strumwellfrm>(services, commandLine, kClipFolder);
         window->Form_Load();
         window->Show();
         QCoreApplication::processEvents();
@@ -81,6 +81,8 @@ struct Harness {
         return Bytes(path);
     }
 
+    // The clips are only recorded, never read.
+    static constexpr const char* kClipFolder = "C:\\Clips\\";
     platform::RecordingFlash flash;
     platform::ScriptedDialog openDialog, saveDialog;
     platform::RecordingMessageBox messages;

@@ -6,10 +6,15 @@
 #   tools/print-sheets.sh [OUTDIR] [song.swl]
 # OUTDIR (default build/print-sheets) gets preview-N.png, printed-N.pdf, printed-N.png (N = pages),
 # crop-title.png, crop-row.png and crop-bar-x3.png (the first bar, each pixel shown 3 x 3).
-# With STRUMWELL_PRINT_TO=printer the pages go to the default printer, which must be the PDF queue
-# of tools/start-cups.sh (its PDFs land under ~/PDF/); otherwise the program finds no printer and
-# saves each page as a PDF in a documents folder of its own.
-# Needs xvfb, xdotool, imagemagick and poppler-utils. Uses build/src/Strumwell unless
+# With STRUMWELL_PRINT_TO=QUEUE the pages go to that queue of a print scheduler of the script's own
+# (tools/private-cups.sh: A4, Letter, A5, Legal, Ledger, Landscape, ReverseLandscape,
+# ReversePortrait), as the default printer; printed-N.pdf is the PDF the queue wrote, and
+# printed-N.png shows the paper as it comes out (a landscape page lies turned on it; the crops
+# assume an upright page). The scheduler stops once the program has ended, and the machine's own
+# printing is then checked as tools/private-cups.sh does. Otherwise the program finds no print
+# service and saves each page as a PDF in a documents folder of its own.
+# Needs xvfb, xdotool, imagemagick and poppler-utils. STRUMWELL_XVFB_DISPLAY picks the virtual
+# display (default one of :60 to :69). Uses build/src/Strumwell unless
 # STRUMWELL_BIN names another binary.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,7 +29,7 @@ out=$(cd "$out" && pwd)
 song=$(cd "$(dirname "$song")" && pwd)/$(basename "$song")
 
 home=$(mktemp -d)
-display=:$((60 + RANDOM % 10))
+display=${STRUMWELL_XVFB_DISPLAY:-:$((60 + RANDOM % 10))}
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
@@ -48,10 +53,12 @@ mkdir -p "$home/config" "$home/Documents"
 # shellcheck disable=SC2016  # the desktop's settings name $HOME themselves
 echo 'XDG_DOCUMENTS_DIR="$HOME/Documents"' >"$home/config/user-dirs.dirs"
 env_app=(XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" PULSE_SERVER="unix:$home/no-sound-server")
-if [[ $to == printer ]]; then
-    [[ $(lpstat -d 2>/dev/null) == *": PDF" ]] || { echo "the default printer is not the PDF queue" >&2; exit 1; }
-    queue=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF
-    mkdir -p "$queue"
+if [[ $to != pdf ]]; then
+    # shellcheck source=tools/private-cups.sh
+    source "$here/private-cups.sh"
+    [[ -n ${STRUMWELL_CUPS_DIR:-} ]] || { echo "no print scheduler of its own here" >&2; exit 1; }
+    queue=$STRUMWELL_CUPS_DIR/out
+    env_app+=(LPDEST="$to")
 else
     env_app+=(HOME="$home" CUPS_SERVER="$home/no-scheduler.sock")
 fi
@@ -107,7 +114,7 @@ for pages in 1 2 3; do
     touch "$home/mark"
     sleep 0.01
     if [[ $pages == 3 ]]; then xdotool mousemove 36 48 click 1; else xdotool mousemove 60 52 click 1; fi
-    if [[ $to == printer ]]; then
+    if [[ $to != pdf ]]; then
         pdf=$(wait_file newest_pdf "$queue")
         # The queue writes the file in steps; it is done when it ends with the PDF trailer.
         for _ in $(seq 100); do tail -c 32 "$pdf" | grep -q '%%EOF' && break; sleep 0.1; done

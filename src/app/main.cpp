@@ -14,9 +14,12 @@
 #include "platform/kernel/quit_signals.h"
 #include "platform/registry/file_registry.h"
 #include "platform/shell/shell.h"
+#include "app/desktop_session.h"
 #include "app/first_paint_probe.h"
+#include "sheet/clip_names.h"
 #include "sheet/strumwellfrm.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -36,9 +39,22 @@ std::string JoinedArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const std::string commandLine = JoinedArguments(argc, argv);
+    if (const auto missing = strumwell::MissingDesktopSession()) {
+        std::fprintf(stderr, "%s\n", missing->c_str());
+        return 1;
+    }
+    auto displayCheck = std::make_unique<strumwell::DisplayAnswerCheck>();
     QApplication app(argc, argv);
+    displayCheck.reset();
+    // On X11 the window's class is the application name ("Strumwell"), which the launcher names
+    // as its StartupWMClass; Wayland desktops match the window to its launcher by the launcher's
+    // name given here.
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));
     platform::QuitOnTerminationSignals(app);
+    // The installed program's clips: the window sounds them, and the clip player preloads the
+    // same folder (which it still names itself).
+    const std::string clipFolder(strumwell::clips::kInstalledClipFolder);
     const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
     platform::Services services;
     services.flash = flash.get();
@@ -47,12 +63,15 @@ int main(int argc, char** argv)
     if (QFileInfo(QString::fromStdString(commandLine)).isFile()) songFolder.Remember(commandLine);
     platform::FileDialog saveDialog(songFolder), openDialog(songFolder);
     platform::WarningBox messageBox;
-    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment());
+    platform::SaveQuestionBox saveQuestion;
+    platform::FileRegistry registry(platform::XdgFolders::FromEnvironment(), platform::StartToolDetached,
+                                    STRUMWELL_APP_ID ".desktop");
     platform::DesktopShell shell;
     platform::SystemKernel kernel;
     services.saveDialog = &saveDialog;
     services.openDialog = &openDialog;
     services.messageBox = &messageBox;
+    services.saveQuestion = &saveQuestion;
     services.registry = &registry;
     services.shell = &shell;
     services.kernel = &kernel;
@@ -61,7 +80,7 @@ int main(int argc, char** argv)
     services.gdi = &gdi;
     services.printer = &printer;
     services.clock = &platform::RealClock();
-    strumwell::Strumwellfrm window(services, commandLine);
+    strumwell::Strumwellfrm window(services, commandLine, clipFolder);
     window.Form_Load();
     window.Show();
     strumwell::FirstPaintProbe::InstallIfAsked(window.Window());

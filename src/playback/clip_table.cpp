@@ -10,17 +10,6 @@ namespace strumwell {
 
 namespace clips {
 
-std::string ChordClip(std::string_view chordToken) { return std::string(chordToken) + ".swf"; }
-
-std::string NoteClip(int string, int fret)
-{
-    std::string note = NoteName(string, fret);  // "F#", or "Top E" at fret 12
-    std::erase(note, ' ');
-    return std::string(StringOrdinal(string)) + "String" + note + ".swf";
-}
-
-std::string ClipPath(std::string_view clipName) { return std::string(kClipFolder) + std::string(clipName); }
-
 namespace {
 
 std::vector<ClipRow> BuildClipTable()
@@ -78,13 +67,13 @@ void Strumwellfrm::PlayCellClips()
 {
     const clips::ClipRow* row = clips::FindClipRow(sheet.imgRest[PlayPosition].ToolTipText());
     if (!row) return;  // nothing loaded: what an earlier cell started sounds on
-    for (const std::string& clip : row->clips) swfFlashScreen.LoadMovie(0, clips::ClipPath(clip));
+    for (const std::string& clip : row->clips) LoadClip(clip);
     ShowSymbol(palette.imgClickedChord, ShownSymbol(*this, *row));
 }
 
 void Strumwellfrm::LoadWorksongClip()
 {
-    swfFlashScreen.LoadMovie(0, "C:\\Program Files\\Fretlane/WorksongMedium.swf");
+    swfFlashScreen.LoadMovie(0, clips::WorksongClipPath(clipFolder_));
 }
 
 }  // namespace strumwell

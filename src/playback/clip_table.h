@@ -1,24 +1,14 @@
 #pragma once
-// The clip table: for every token that sounds, the clip files a playback step loads for it, in
-// order, and the item shown in the pick box while it plays. The clips are files in one fixed
-// folder; the program only names them and never checks that they exist.
+// The clip table: for every token that sounds, the clips a playback step loads for it, in order
+// (named as sheet/clip_names.h names them), and the item shown in the pick box while it plays.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "sheet/clip_names.h"
+
 namespace strumwell::clips {
-
-// The clip folder, an absolute path whatever the program's own location.
-inline constexpr std::string_view kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
-inline constexpr std::string_view kRestClip = "rest.swf";
-
-// "Am7" -> "Am7.swf".
-std::string ChordClip(std::string_view chordToken);
-// String n (1..6) at fret f (0..12): "1stStringF#.swf"; at fret 12 "1stStringTopE.swf".
-std::string NoteClip(int string, int fret);
-// The clip's full path: the clip folder followed by its name.
-std::string ClipPath(std::string_view clipName);
 
 // The item a row shows in the pick box.
 enum class ShownItem { Chord, CrotchetRest, QuaverRest, Blank, Note };

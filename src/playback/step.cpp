@@ -6,10 +6,9 @@
 #include <array>
 
 #include "platform/clock/due_time.h"
-#include "platform/flash/flash_control.h"
 #include "playback/captions.h"
-#include "playback/clip_table.h"
 #include "playback/step_clock.h"
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/strumwellfrm.h"
 
@@ -57,7 +56,7 @@ void Strumwellfrm::Check1_Click()
 
     MarkCellPlayed(PlayPosition);
     if (PlayPosition % 2 == 1)  // a beat starts: silence what sounded before
-        swfFlashScreen.LoadMovie(0, clips::ClipPath(clips::kRestClip));
+        LoadClip(clips::kRestClip);
     PlayCellClips();
     forms::DoEvents();
     playback::ArmStepTimer(*this, NoteLength / 2.0, kWindDownSeconds, stepStarted);
@@ -85,11 +84,6 @@ constexpr std::array<Turn, 5> kTurns{{
     {"3", 3, 1, false, false, {2, 3}},
 }};
 
-Label& Tab(PageTabWidgets& tabs, int page)
-{
-    return page == 1 ? tabs.lblPage1 : page == 2 ? tabs.lblPage2 : tabs.lblPage3;
-}
-
 }  // namespace
 
 // A turn shares the pictures between the page and the stores (no copies), and leaves the
@@ -102,12 +96,12 @@ void Strumwellfrm::PageCycle()
         if (!turn.firstTest && !playState.lblResetPlay.Caption().empty()) continue;
         StoreVisiblePage(turn.from);
         ShowStoredPage(turn.to);
-        Tab(tabs, turn.to).SetBackColor(colours::kActive);
-        Tab(tabs, turn.to).SetEnabled(false);
+        PageTab(turn.to).SetBackColor(colours::kActive);
+        PageTab(turn.to).SetEnabled(false);
         for (int page : turn.plain) {
             if (page == 0) continue;
-            Tab(tabs, page).SetBackColor(colours::kPlain);
-            Tab(tabs, page).SetEnabled(true);
+            PageTab(page).SetBackColor(colours::kPlain);
+            PageTab(page).SetEnabled(true);
         }
         tabs.lblCurrentPage.SetCaption(std::to_string(turn.to));
         if (turn.setsReset) playState.lblResetPlay.SetCaption("reset");

@@ -41,12 +41,10 @@ void PrintPreviewWindow::Command1_Click()
         });
         try {
             forms::DoEvents();  // the window repaints without the button before it is captured
-            if (services_.gdi && services_.printer) {
-                Picture1.SetPicture(PrintingModule::GrabFormClient(*services_.gdi, *this));
-                services_.printer->SetDocumentTitle(lblNewTitle.Caption());
-                PrintingModule::PrintPictureFitted(*services_.printer, Picture1.GetPicture());
-                message = services_.printer->EndDoc().message;
-            }
+            Picture1.SetPicture(PrintingModule::GrabFormClient(*services_.gdi, *this));
+            services_.printer->SetDocumentTitle(lblNewTitle.Caption());
+            PrintingModule::PrintPictureFitted(*services_.printer, Picture1.GetPicture());
+            message = services_.printer->EndDoc().message;
         } catch (const std::bad_alloc&) {
             message = "The page could not be printed: there was not enough memory to copy the "
                       "window for the printer.";
@@ -56,7 +54,7 @@ void PrintPreviewWindow::Command1_Click()
         }
         forms::DoEvents();
     }
-    if (!message.empty() && services_.messageBox) services_.messageBox->Show(message);
+    if (!message.empty()) services_.messageBox->Show(message);
 }
 
 }  // namespace strumwell

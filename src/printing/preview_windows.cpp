@@ -128,7 +128,7 @@ PrintPreviewWindow::PrintPreviewWindow(const PreviewDesign& design, const Previe
 
     Command1 = CommandButton(*this, "Command1", design.button, "Click Here To Print");
     Command1.SetFont(design.buttonFont);
-    Command1.SetBackColor(0x8000000F);
+    Command1.SetBackColor(forms::kSystemButtonColour);
     Command1.OnClick([this] { Command1_Click(); });
     Picture1 = PictureBox(*this, "Picture1", {});
     Picture1.SetVisible(false);

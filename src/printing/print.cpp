@@ -56,10 +56,12 @@ PrintPreviews& Strumwellfrm::Previews()
                                sheet.imgBarline[0].GetPicture(),
                                symbols.pctBarlineRepeat.GetPicture(),
                                symbols.pctBarlineContinue.GetPicture()};
-        previews_ = std::make_unique<PrintPreviews>(std::move(artwork), services);
+        previews_.reset(new PrintPreviews(std::move(artwork), services));
     }
     return *previews_;
 }
+
+void Strumwellfrm::ReleasePreviews::operator()(PrintPreviews* previews) const { delete previews; }
 
 void Strumwellfrm::Print_Click()
 {

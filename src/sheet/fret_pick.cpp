@@ -3,8 +3,7 @@
 
 #include "sheet/strumwellfrm.h"
 
-#include "playback/clip_table.h"
-
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -21,7 +20,7 @@ void Strumwellfrm::lblNoteName_Click(int Index)
     for (int n = 1; n <= kStrings; ++n) {
         if (solo.lblString[static_cast<std::size_t>(n)].BackColor() != c::kChoice) continue;
         PickNote(n, Index);
-        LoadClip("rest.swf");
+        LoadClip(clips::kRestClip);
         LoadClip(clips::NoteClip(n, Index));
     }
 }

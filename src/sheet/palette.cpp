@@ -4,9 +4,9 @@
 
 #include "sheet/strumwellfrm.h"
 
-#include "playback/clip_table.h"
-
 #include "platform/flash/flash_control.h"
+#include "sheet/chord_labels.h"
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -14,45 +14,20 @@ namespace strumwell {
 
 namespace c = colours;
 
-struct Strumwellfrm::ChordLabel {
-    Label PaletteWidgets::*label;
-    std::string_view caption;
-    forms::Colour resting;
-    std::string_view plain;    // token, picture pct<token>chord, clip <token>.swf
-    std::string_view seventh;
-};
-
 namespace {
-
-using CL = Strumwellfrm::ChordLabel;
-using PW = PaletteWidgets;
-
-// In the order the 7th toggle tests them.
-enum ChordRow { kA, kE, kD, kG, kC, kF, kAm, kEm, kDm, kBm };
-constexpr std::array<CL, 10> kChordLabels{{
-    {&PW::lblA, " A", c::kMajorChord, "A", "A7"},
-    {&PW::lblE, " E", c::kMajorChord, "E", "E7"},
-    {&PW::lblD, " D", c::kMajorChord, "D", "D7"},
-    {&PW::lblG, " G", c::kMajorChord, "G", "G7"},
-    {&PW::lblC, " C", c::kMajorChord, "C", "C7"},
-    {&PW::lblF, " F", c::kMajorChord, "F", "F7"},
-    {&PW::lblAm, "Am", c::kMinorChord, "Am", "Am7"},
-    {&PW::lblEm, "Em", c::kMinorChord, "Em", "Em7"},
-    {&PW::lblDm, "Dm", c::kMinorChord, "Dm", "Dm7"},
-    {&PW::lblBm, "Bm", c::kMinorChord, "Bm", "Bm7"},
-}};
 
 // The order in which a selection writes the eleven colours; kRestRow stands for lblRest.
 constexpr int kRestRow = -1;
-constexpr std::array<int, 11> kColourOrder{kA, kAm, kE, kEm, kD, kDm, kC, kG, kRestRow, kBm, kF};
+constexpr std::array<int, 11> kColourOrder{kChordA, kChordAm, kChordE, kChordEm, kChordD, kChordDm,
+                                           kChordC, kChordG,  kRestRow, kChordBm, kChordF};
 
 bool SeventhOn(const PaletteWidgets& p) { return p.lbl7th.BackColor() == c::kSelected; }
 
 }  // namespace
 
-void Strumwellfrm::LoadClip(const std::string& clipName)
+void Strumwellfrm::LoadClip(std::string_view clipName)
 {
-    swfFlashScreen.LoadMovie(0, clips::ClipPath(clipName));
+    swfFlashScreen.LoadMovie(0, clips::ClipPath(clipFolder_, clipName));
 }
 
 bool Strumwellfrm::PickIs(const PictureBox& reference) const
@@ -97,20 +72,20 @@ void Strumwellfrm::ChordLabel_Click(const ChordLabel& chord)
     SelectPaletteLabel(&(palette.*chord.label));
     const bool seventh = SeventhOn(palette);
     PickChord(chord, seventh);
-    LoadClip("rest.swf");
-    LoadClip(std::string(seventh ? chord.seventh : chord.plain) + ".swf");
+    LoadClip(clips::kRestClip);
+    LoadClip(clips::ChordClip(seventh ? chord.seventh : chord.plain));
 }
 
-void Strumwellfrm::lblA_Click() { ChordLabel_Click(kChordLabels[kA]); }
-void Strumwellfrm::lblAm_Click() { ChordLabel_Click(kChordLabels[kAm]); }
-void Strumwellfrm::lblBm_Click() { ChordLabel_Click(kChordLabels[kBm]); }
-void Strumwellfrm::lblC_Click() { ChordLabel_Click(kChordLabels[kC]); }
-void Strumwellfrm::lblD_Click() { ChordLabel_Click(kChordLabels[kD]); }
-void Strumwellfrm::lblDm_Click() { ChordLabel_Click(kChordLabels[kDm]); }
-void Strumwellfrm::lblE_Click() { ChordLabel_Click(kChordLabels[kE]); }
-void Strumwellfrm::lblEm_Click() { ChordLabel_Click(kChordLabels[kEm]); }
-void Strumwellfrm::lblF_Click() { ChordLabel_Click(kChordLabels[kF]); }
-void Strumwellfrm::lblG_Click() { ChordLabel_Click(kChordLabels[kG]); }
+void Strumwellfrm::lblA_Click() { ChordLabel_Click(kChordLabels[kChordA]); }
+void Strumwellfrm::lblAm_Click() { ChordLabel_Click(kChordLabels[kChordAm]); }
+void Strumwellfrm::lblBm_Click() { ChordLabel_Click(kChordLabels[kChordBm]); }
+void Strumwellfrm::lblC_Click() { ChordLabel_Click(kChordLabels[kChordC]); }
+void Strumwellfrm::lblD_Click() { ChordLabel_Click(kChordLabels[kChordD]); }
+void Strumwellfrm::lblDm_Click() { ChordLabel_Click(kChordLabels[kChordDm]); }
+void Strumwellfrm::lblE_Click() { ChordLabel_Click(kChordLabels[kChordE]); }
+void Strumwellfrm::lblEm_Click() { ChordLabel_Click(kChordLabels[kChordEm]); }
+void Strumwellfrm::lblF_Click() { ChordLabel_Click(kChordLabels[kChordF]); }
+void Strumwellfrm::lblG_Click() { ChordLabel_Click(kChordLabels[kChordG]); }
 
 // Flips the toggle and re-picks whatever label is selected; a chord's new clip follows at once,
 // without the rest clip in front of it.
@@ -125,11 +100,11 @@ void Strumwellfrm::lbl7th_Click()
     for (const ChordLabel& chord : kChordLabels) {
         if ((palette.*chord.label).BackColor() != c::kSelected) continue;
         PickChord(chord, seventh);
-        LoadClip(std::string(seventh ? chord.seventh : chord.plain) + ".swf");
+        LoadClip(clips::ChordClip(seventh ? chord.seventh : chord.plain));
     }
     if (palette.lblRest.BackColor() == c::kSelected) {
         PickRestOfNoteLength();
-        LoadClip("rest.swf");
+        LoadClip(clips::kRestClip);
     }
 }
 

@@ -4,8 +4,7 @@
 
 #include "sheet/strumwellfrm.h"
 
-#include "playback/clip_table.h"
-
+#include "sheet/clip_names.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -47,7 +46,7 @@ void Strumwellfrm::lblSolos_Click()
     palette.lblChords.SetBackColor(c::kIdle);
     SelectPaletteLabel(&palette.lblRest);
     PickRestOfNoteLength();
-    LoadClip("rest.swf");
+    LoadClip(clips::kRestClip);
 }
 
 // Selects string n, names its frets, and sounds it: the selected fret moves to the new string

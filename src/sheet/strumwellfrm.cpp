@@ -1,7 +1,7 @@
 #include "sheet/strumwellfrm.h"
 
 #include "platform/flash/flash_control.h"
-#include "printing/preview_windows.h"
+#include "sheet/clip_names.h"
 #include "sheet/tokens.h"
 
 namespace strumwell {
@@ -12,15 +12,24 @@ constexpr int kClientWidth = 11505;
 constexpr int kClientHeight = 7860;
 }  // namespace
 
-Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::string commandLine)
+Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::string commandLine,
+                           std::string clipFolder)
     : forms::Form("Fretlane Strumwell", kClientWidth, kClientHeight),
       swfFlashScreen(*platformServices.flash),
       services(platformServices),
-      commandLine_(std::move(commandLine))
+      commandLine_(std::move(commandLine)),
+      clipFolder_(std::move(clipFolder)),
+      messages_(*platformServices.messageBox)
 {
+    services.messageBox = &messages_;
     BuildSymbolLibrary();
     BuildWindowDesign();
     ConnectHandlers();
+}
+
+Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::string commandLine)
+    : Strumwellfrm(platformServices, std::move(commandLine), std::string(clips::kInstalledClipFolder))
+{
 }
 
 Strumwellfrm::~Strumwellfrm() = default;
@@ -78,6 +87,7 @@ void Strumwellfrm::ConnectHandlers()
     menu.Save.OnClick([this] { Save_Click(); });
     menu.WebLink.OnClick([this] { WebLink_Click(); });
     menu.Print.OnClick([this] { Print_Click(); });
+    OnQueryUnload([this](int& cancel) { Form_QueryUnload(cancel); });
     sheet.txtTitle.SetInsertFilter(&Strumwellfrm::WithoutCommas);
     sheet.txtAuthor.SetInsertFilter(&Strumwellfrm::WithoutCommas);
     sheet.txtLyrics.SetInsertFilter(&Strumwellfrm::WithoutCommas);

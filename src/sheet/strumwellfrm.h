@@ -11,10 +11,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/forms/forms.h"
 #include "platform/forms/timer.h"
 #include "platform/services.h"
+#include "sheet/held_messages.h"
 #include "sheet/page_rows.h"
 
 namespace platform {
@@ -130,6 +132,9 @@ struct MenuWidgets {
 
 class Strumwellfrm : public forms::Form {
 public:
+    // `clipFolder`: where the clips lie (sheet/clip_names.h).
+    Strumwellfrm(const platform::Services& services, std::string commandLine, std::string clipFolder);
+    // Over the installed program's clip folder, for makers that hand in none (the benches).
     Strumwellfrm(const platform::Services& services, std::string commandLine);
     ~Strumwellfrm() override;
 
@@ -152,6 +157,8 @@ public:
     MenuWidgets menu;
     forms::Timer Timer1;
     platform::FlashControl& swfFlashScreen;
+    // The services the window was given, but for its message box: the window's own messages_,
+    // which passes what it is told on to the given one.
     platform::Services services;
 
     // The program's whole command line, as one text.
@@ -215,8 +222,8 @@ public:
     void SelectPaletteLabel(const Label* selected);
     // The rest of the note-length mode on show becomes the pick ("Rest 1" or "Rest 1/2").
     void PickRestOfNoteLength();
-    // LoadMovie on layer 0 with a clip of the clip folder ("rest.swf", "A7.swf", ...).
-    void LoadClip(const std::string& clipName);
+    // LoadMovie on layer 0 with a clip of the window's clip folder (sheet/clip_names.h).
+    void LoadClip(std::string_view clipName);
     bool PickIs(const PictureBox& reference) const;
 
     // ---- note-length entry (sheet/note_length.cpp) ----
@@ -228,7 +235,6 @@ public:
     void lblSolos_Click();
     void lblString_Click(int n);  // lblString1_Click .. lblString6_Click
     void lblNoteName_Click(int Index);
-    // The clip of string n at fret f: "1stStringF#.swf", "2ndStringTopB.swf".
     // Picks the note of string n at fret f from its reference picture: picture, then token.
     void PickNote(int string, int fret);
 
@@ -289,7 +295,7 @@ public:
     void Timer1_Timer();
     void lblFaster_Click();
     void lblSlower_Click();
-    // The clock Timer1 and its deadline are read on: the services' clock, else the machine's.
+    // The clock Timer1 and its deadline are read on: the services' clock (the machine's unless given).
     platform::Clock& StepClock() const;
     // Played-cell marks on the visible page (playback/marks.cpp): cell k (1..32) shown as played;
     // every played mark of cells 1..32 back to normal; only the rhythm mark of cell k back to blue.
@@ -330,9 +336,22 @@ public:
     void WebLink_Click();
     // Registers the song file type with the desktop at every start (songfile/file_association.cpp).
     void RegisterSongFileType();
-    // The save dialog and the open dialog; without dialog services, ones that answer "".
+    // The save dialog and the open dialog of the services.
     platform::CommonDialog& CommonDialog2();
     platform::CommonDialog& CommonDialog3();
+    // The song as Save would write it now, in the lines of its file but in the window's own
+    // characters (before the file's code page): the page on show as the sheet holds it, the
+    // other pages from their stores, pages beyond the page count empty. Changes nothing
+    // (songfile/save.cpp).
+    std::string SongAsSaved() const;
+    // Unsaved work (songfile/unsaved_song.cpp): the song counts as kept when it is what was last
+    // read, or what the file last written shows when read back, or, before either, the start's
+    // empty song.
+    void KeepSongAsItStands();
+    bool SongIsKept() const;
+    // Before the window closes over a song that is not kept, the user is asked whether to save
+    // it; Cancel, or a Save that did not write the song, keeps the window open.
+    void Form_QueryUnload(int& Cancel);
 
     // ---- printing (printing/) ----
     void Print_Click();
@@ -345,7 +364,15 @@ private:
     void ConnectHandlers();
 
     std::string commandLine_;
-    std::unique_ptr<PrintPreviews> previews_;
+    std::string clipFolder_;
+    HeldMessages messages_;
+    // The preview windows belong to printing: made and let go in printing/print.cpp.
+    struct ReleasePreviews {
+        void operator()(PrintPreviews* previews) const;
+    };
+    std::unique_ptr<PrintPreviews, ReleasePreviews> previews_;
+    std::string keptSong_;  // SongAsSaved() of the song last read, written or started with
+    bool askingToSave_ = false;
 };
 
 }  // namespace strumwell

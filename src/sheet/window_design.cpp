@@ -1,10 +1,10 @@
-// The window design: every widget of the main window with its design values, created in stacking
-// order (a widget created later lies above the ones before it).
+// The window design: every widget of the main window with its design values, built group by group
+// of the design in stacking order (a widget created later lies above the ones before it).
 
 #include "sheet/strumwellfrm.h"
 
-#include "platform/flash/flash_control.h"
 #include "resources/symbol_art.h"
+#include "sheet/chord_labels.h"
 #include "sheet/state_colours.h"
 #include "sheet/tokens.h"
 
@@ -14,6 +14,7 @@ namespace strumwell {
 
 namespace c = colours;
 using forms::Font;
+using forms::Form;
 using forms::Geometry;
 
 namespace {
@@ -49,13 +50,26 @@ CheckBox HiddenCheck(const forms::Container& parent, const std::string& name, co
     return box;
 }
 
+// A hidden reference picture of the symbol library, as large as its artwork.
 PictureBox Reference(const forms::Container& parent, const std::string& name, const QImage& image)
 {
-    PictureBox box(parent, name, {0, 0, image.width() * 15, image.height() * 15});
+    const int pixel = forms::kTwipsPerPixel;
+    PictureBox box(parent, name, {0, 0, image.width() * pixel, image.height() * pixel});
     box.SetVisible(false);
     box.SetPicture(Picture(image));
     return box;
 }
+
+// The chord labels in the order the design stacks them, down the left column of the palette box
+// (the major chords), then down the right one (the minor chords).
+struct ChordLabelPlace {
+    ChordRow row;
+    int left, top;
+};
+constexpr std::array<ChordLabelPlace, 10> kChordLabelPlaces{{
+    {kChordE, 0, 0}, {kChordA, 0, 480}, {kChordD, 0, 960}, {kChordG, 0, 1440}, {kChordC, 0, 1920},
+    {kChordF, 0, 2400}, {kChordEm, 600, 0}, {kChordAm, 600, 480}, {kChordDm, 600, 960}, {kChordBm, 600, 1440},
+}};
 
 Label PaletteLabel(const forms::Container& parent, const std::string& name, Geometry g,
                    const std::string& caption, forms::Colour rest)
@@ -64,6 +78,299 @@ Label PaletteLabel(const forms::Container& parent, const std::string& name, Geom
     label.SetFont(kVerdanaLarge);
     label.SetBackColor(rest);
     return label;
+}
+
+// ---- the widget groups, each built in the order its widgets stack ----
+
+// Lies under the chord palette; seen only while PLAY has hidden the palette in chord mode.
+void BuildPlayingCaption(const Form& f, TransportWidgets& t)
+{
+    t.lblPlayingCaption = Label(f, "lblPlayingCaption", {480, 1200, 975, 375}, " playing...");
+    t.lblPlayingCaption.SetForeColor(c::kRedText);
+}
+
+void BuildModeSelector(const Form& f, PaletteWidgets& p)
+{
+    p.Frame10 = Frame(f, "Frame10", {120, 120, 2895, 255});
+    p.lblChords = Label(p.Frame10, "lblChords", {0, 0, 1215, 255}, "   CHORDS");
+    p.lblChords.SetBackColor(c::kChoice);
+    p.lblSolos = Label(p.Frame10, "lblSolos", {1200, 0, 1455, 255}, "  SOLO NOTES");
+    p.lblSolos.SetBackColor(c::kIdle);
+}
+
+void BuildChordPalette(const Form& f, PaletteWidgets& p)
+{
+    p.Picture2 = PictureBox(f, "Picture2", {240, 600, 1815, 2775});
+    for (const auto& [row, left, top] : kChordLabelPlaces) {
+        const Strumwellfrm::ChordLabel& chord = kChordLabels[row];
+        p.*chord.label = PaletteLabel(p.Picture2, "lbl" + std::string(chord.plain), {left, top, 495, 375},
+                                      std::string(chord.caption), chord.resting);
+    }
+    p.lbl7th = PaletteLabel(p.Picture2, "lbl7th", {600, 1920, 1095, 375}, "  7th", c::kSeventhOff);
+    p.lblRest = PaletteLabel(f, "lblRest", {120, 3840, 1095, 375}, " REST", c::kRestLabel);
+}
+
+void BuildNoteLengthSelector(const Form& f, NoteLengthWidgets& n)
+{
+    n.Picture1 = PictureBox(f, "Picture1", {1320, 3600, 3015, 735});
+    n.Picture1.SetPicture(Picture(art::NoteLengthBackground()));
+    n.lblCrotchet = Label(n.Picture1, "lblCrotchet", {0, 0, 2535, 375}, "CROTCHET (1 count)");
+    n.lblCrotchet.SetFont(kVerdanaMedium);
+    n.lblCrotchet.SetBackColor(c::kActive);
+    n.lblQuaver = Label(n.Picture1, "lblQuaver", {0, 360, 2535, 375}, "QUAVER (quick note)");
+    n.lblQuaver.SetFont(kVerdanaMedium);
+    n.lblQuaver.SetBackColor(c::kIdle);
+    n.pictureNoteLengthSelect = PictureBox(n.Picture1, "pictureNoteLengthSelect", {2640, 120, 375, 495});
+    n.pictureNoteLengthSelect.SetPicture(Picture(art::RhythmMark(art::Mark::Crotchet, true)));
+}
+
+// The current pick between two blank cells; its design picture is a copy of the rest's artwork.
+void BuildCurrentPick(const Form& f, PaletteWidgets& p)
+{
+    p.pctBlankTab1 = PictureBox(f, "pctBlankTab1", {4440, 3240, 240, 1335});
+    p.pctBlankTab1.SetPicture(Picture(art::Blank()));
+    p.imgClickedChord = PictureBox(f, "imgClickedChord", {4680, 3240, 255, 1575});
+    p.imgClickedChord.SetToolTipText(std::string(kCrotchetRestToken));
+    p.imgClickedChord.SetPicture(Picture(art::CrotchetRest()));
+    // Above the pick, so the pick's empty last column does not break the staff.
+    p.pctBlankTab = PictureBox(f, "pctBlankTab", {4920, 3240, 255, 1335});
+    p.pctBlankTab.SetPicture(Picture(art::Blank()));
+}
+
+void BuildTransport(const Form& f, TransportWidgets& t)
+{
+    t.cmdStop = CommandButton(f, "cmdStop", {10080, 1920, 1215, 735}, "STOP");
+    t.chkPause = CheckBox(f, "chkPause", {10080, 2640, 1215, 735}, "PAUSE", CheckBox::Style::Graphical);
+    t.cmdPlay = CommandButton(f, "cmdPlay", {10080, 3360, 1215, 855}, "PLAY");
+    for (forms::Control* button :
+         std::initializer_list<forms::Control*>{&t.cmdStop, &t.chkPause, &t.cmdPlay}) {
+        button->SetFont(kVerdanaMedium);
+        button->SetBackColor(c::kIdle);
+    }
+    t.cmdStop.SetEnabled(false);
+    t.chkPause.SetEnabled(false);
+}
+
+void BuildTempo(const Form& f, TempoWidgets& t)
+{
+    t.lblFaster = Label(f, "lblFaster", {9000, 600, 855, 255}, "   Faster");
+    t.lblFaster.SetBackColor(c::kFaster);
+    t.lblSpeed = Label(f, "lblSpeed", {9120, 2160, 615, 2055}, " Speed");
+    t.lblSpeed.SetBackColor(c::kSpeedBar);
+    t.lblSlower = Label(f, "lblSlower", {9020, 4300, 855, 255}, "  Slower");
+    t.lblSlower.SetBackColor(c::kSlower);
+}
+
+void BuildTitleAndAuthor(const Form& f, SheetWidgets& s)
+{
+    s.lblTitle = Label(f, "lblTitle", {3120, 120, 375, 255}, "Title");
+    s.txtTitle = TextBox(f, "txtTitle", {3600, 120, 2775, 285}, "");
+    s.txtTitle.SetForeColor(c::kBlueText);
+    s.lblAuthor = Label(f, "lblAuthor", {6480, 120, 495, 375}, "Author");
+    s.txtAuthor = TextBox(f, "txtAuthor", {7080, 120, 2415, 285}, "");
+    s.txtAuthor.SetForeColor(c::kRedText);
+}
+
+// The tab row, then the rhythm row above it (its marks reach down to the staff's top margin), then
+// the chord-name row; the page starts empty, in crotchet entry.
+void BuildSheetRows(const Form& f, const SymbolLibrary& symbols, SheetWidgets& s)
+{
+    s.imgRest.Reserve(0, 32);
+    s.imgNoteRhythm.Reserve(0, 32);
+    s.imgChordName.Reserve(0, 32);
+    s.lblChordNameCheck.Reserve(0, 33);
+    s.imgBarline.Reserve(0, 3);
+    PictureBox clef(f, "imgRest", {600, 5400, 495, 1335});
+    clef.SetPicture(Picture(art::TabClef()));
+    clef.SetBackColor(forms::kSystemWindowColour);
+    clef.SetToolTipText("Tab");
+    clef.SetEnabled(false);
+    s.imgRest.Add(clef);
+    for (int k = 1; k <= 32; ++k) {
+        PictureBox cell(f, "imgRest", {CellLeft(k), 5400, 255, 1335});
+        cell.SetBackColor(forms::kSystemWindowColour);
+        s.imgRest.Add(cell);
+    }
+    const Picture plainBarline(art::BarlinePlain());
+    const std::array<int, 4> barlineLefts{3000, 5160, 7320, 9480};
+    for (int i = 0; i < 4; ++i) {
+        PictureBox bar(f, "imgBarline",
+                       {barlineLefts[static_cast<std::size_t>(i)], 5400, 240, i == 3 ? 1455 : 1335});
+        bar.SetPicture(i == 3 ? symbols.pctBarlineRepeat.GetPicture() : plainBarline);
+        s.imgBarline.Add(bar);
+    }
+    for (auto* row : {&s.imgNoteRhythm, &s.imgChordName}) {
+        const bool rhythm = row == &s.imgNoteRhythm;
+        row->Add(Hidden(PictureBox(f, rhythm ? "imgNoteRhythm" : "imgChordName", {})));
+        for (int k = 1; k <= 32; ++k) {
+            PictureBox cell(f, rhythm ? "imgNoteRhythm" : "imgChordName",
+                            {CellLeft(k), rhythm ? 5040 : 4560, 255, 495});
+            cell.SetBackColor(forms::kSystemWindowColour);
+            row->Add(cell);
+        }
+    }
+    for (int k = 0; k <= 33; ++k) s.lblChordNameCheck.Add(HiddenLabel(f, "lblChordNameCheck", ""));
+    for (int k = 1; k <= 32; ++k) {
+        if (k % 2 == 1) {
+            Strumwellfrm::ShowSymbol(s.imgRest[k], symbols.pictureCrotchetRest);
+            s.imgRest[k].SetToolTipText(std::string(kCrotchetRestToken));
+        } else {
+            Strumwellfrm::ShowSymbol(s.imgRest[k], symbols.pctBlank);
+            s.imgRest[k].SetEnabled(false);
+        }
+    }
+}
+
+void BuildLyrics(const Form& f, SheetWidgets& s)
+{
+    s.Label1 = Label(f, "Label1", {480, 6840, 495, 255}, "Lyrics");
+    s.Label1.SetForeColor(c::kBlueText);
+    s.txtLyrics = TextBox(f, "txtLyrics", {1080, 6840, 8535, 285}, "");
+    s.txtLyrics.SetFont(kArialBold);
+    s.txtLyrics.SetForeColor(c::kBlueText);
+}
+
+void BuildPageTabs(const Form& f, PageTabWidgets& t)
+{
+    t.Picture3 = PictureBox(f, "Picture3", {10080, 5640, 1455, 1455});
+    t.Picture3.SetVisible(false);
+    t.lblPage1 = Label(t.Picture3, "lblPage1", {0, 0, 735, 255}, " Page 1");
+    t.lblPage2 = Label(t.Picture3, "lblPage2", {240, 360, 735, 255}, " Page 2");
+    t.lblPage3 = Label(t.Picture3, "lblPage3", {480, 720, 735, 255}, " Page 3");
+    for (Label* tab : {&t.lblPage1, &t.lblPage2, &t.lblPage3}) {
+        tab->SetFont(kSansSerifBold);
+        tab->SetForeColor(c::kBlueText);
+        tab->SetBackColor(forms::kSystemWindowColour);
+    }
+    t.lblPage1.SetBackColor(c::kActive);
+    t.lblPage1.SetEnabled(false);
+    t.lblCurrentPage = HiddenLabel(t.Picture3, "lblCurrentPage", "1");
+    t.lblTotalPages = HiddenLabel(t.Picture3, "lblTotalPages", "1");
+}
+
+// The string panel over the chord palette, the fret panel above both.
+void BuildSoloPanels(const Form& f, SoloWidgets& s)
+{
+    s.pctSoloButtons1 = PictureBox(f, "pctSoloButtons1", {120, 480, 1335, 3015});
+    s.pctSoloButtons1.SetBackColor(forms::kSystemWindowColour);
+    s.pctSoloButtons1.SetVisible(false);
+    for (int n = 1; n <= kStrings; ++n) {
+        Label& label = s.lblString[static_cast<std::size_t>(n)];
+        label = Label(s.pctSoloButtons1, "lblString" + std::to_string(n),
+                      {120, 120 + 240 * (n - 1), 1095, 255}, std::string(StringOrdinal(n)) + " String");
+        label.SetBackColor(n == 1 ? c::kChoice : forms::kSystemWindowColour);
+    }
+    s.pctSoloButtons2 = PictureBox(f, "pctSoloButtons2", {120, 2520, 4935, 855});
+    s.pctSoloButtons2.SetBackColor(forms::kSystemWindowColour);
+    s.pctSoloButtons2.SetVisible(false);
+    s.lblNoteName.Reserve(0, 12);
+    for (int fret = 0; fret < kFrets; ++fret) {
+        Label button(s.pctSoloButtons2, "lblNoteName", {120 + 360 * fret, 120, fret == 10 ? 285 : 300, 495},
+                     FretCaption(1, fret));
+        button.SetBackColor(c::kIdle);
+        button.SetForeColor(c::kFretText);
+        s.lblNoteName.Add(button);
+    }
+}
+
+// Hidden and one pixel high until a newer file is opened.
+void BuildNewerEditionPanel(const Form& f, SongFileWidgets& s)
+{
+    s.pctUpdate = PictureBox(f, "pctUpdate", {2400, 600, 6255, forms::kTwipsPerPixel});
+    s.pctUpdate.SetBackColor(c::kUpdatePanel);
+    s.pctUpdate.SetVisible(false);
+    s.Label2 = Label(s.pctUpdate, "Label2", {480, 120, 5295, 375},
+                     "This file was made with a newer version of the Strumwell.");
+    s.Label3 = Label(s.pctUpdate, "Label3", {720, 360, 4815, 375},
+                     "Would you like to download the newer version now?");
+    for (Label* text : {&s.Label2, &s.Label3}) {
+        text->SetBackColor(c::kUpdatePanel);
+        text->SetFont(kArialBold);
+    }
+    s.cmdUpdate = CommandButton(s.pctUpdate, "cmdUpdate", {720, 840, 1695, 375}, "Yes, download now.");
+    s.cmdCloseUpdate = CommandButton(s.pctUpdate, "cmdCloseUpdate", {3360, 840, 1575, 375}, "No, thankyou.");
+    for (CommandButton* button : {&s.cmdUpdate, &s.cmdCloseUpdate}) {
+        button->SetFont(kSansSerif);
+        button->SetBackColor(forms::kSystemButtonColour);
+    }
+}
+
+// Hidden: each page's store holds an empty page.
+void BuildPageStores(const Form& f, const SymbolLibrary& symbols, PageStoreWidgets& s)
+{
+    for (int page = 1; page <= 3; ++page) {
+        const auto p = static_cast<std::size_t>(page);
+        s.imgPage[p].Reserve(0, 32);
+        s.imgChordPage[p].Reserve(0, 32);
+        s.imgRhythmPage[p].Reserve(0, 32);
+        const std::string suffix = std::to_string(page);
+        for (int k = 0; k <= 32; ++k) {
+            PictureBox cell = Hidden(PictureBox(f, "imgPage" + suffix, {}));
+            if (k >= 1) {
+                Strumwellfrm::ShowSymbol(cell, k % 2 == 1 ? symbols.pictureCrotchetRest : symbols.pctBlank);
+                cell.SetToolTipText(k % 2 == 1 ? std::string(kCrotchetRestToken) : std::string());
+            }
+            s.imgPage[p].Add(cell);
+            s.imgChordPage[p].Add(Hidden(PictureBox(f, "imgChordPage" + suffix, {})));
+            s.imgRhythmPage[p].Add(Hidden(PictureBox(f, "imgRhythmPage" + suffix, {})));
+        }
+        s.txtLyricsPage[p] = TextBox(f, "txtLyricsPage" + suffix, {}, "");
+        s.txtLyricsPage[p].SetVisible(false);
+    }
+    s.lblChordNameCheckpage2.Reserve(0, 32);
+    s.lblChordNameCheckpage3.Reserve(0, 32);
+    for (int k = 0; k <= 32; ++k) {
+        s.lblChordNameCheckpage2.Add(HiddenLabel(f, "lblChordNameCheckpage2", ""));
+        s.lblChordNameCheckpage3.Add(HiddenLabel(f, "lblChordNameCheckpage3", ""));
+    }
+}
+
+// Hidden: playback's counters and flags.
+void BuildPlaybackState(const Form& f, PlaybackStateWidgets& s)
+{
+    s.lblConstant = HiddenLabel(f, "lblConstant", "1");
+    s.lblPauseOn = HiddenLabel(f, "lblPauseOn", "0");
+    s.lblPauseBar = HiddenLabel(f, "lblPauseBar", "1");
+    s.lblResetPlay = HiddenLabel(f, "lblResetPlay", "");
+    s.lblCurrentNoteValue = HiddenLabel(f, "lblCurrentNoteValue", "1");
+    s.lblTimer = HiddenLabel(f, "lblTimer", "");
+    s.lblNoteLengthStart = HiddenLabel(f, "lblNoteLengthStart", "1400");
+    s.cmdTimer = CommandButton(f, "cmdTimer", {}, "");
+    s.cmdTimer.SetVisible(false);
+    s.Check1 = HiddenCheck(f, "Check1", "PLAY");
+    s.chkStop = HiddenCheck(f, "chkStop", "0");
+}
+
+// Hidden: the open's triggers and its load buffer.
+void BuildSongFileTriggers(const Form& f, SongFileWidgets& s)
+{
+    s.chkOpenAuto = HiddenCheck(f, "chkOpenAuto", "");
+    s.chkOpen = HiddenCheck(f, "chkOpen", "chkOpen");
+    s.CheckOpenVersion2 = HiddenCheck(f, "CheckOpenVersion2", "");
+    s.Text1.Reserve(0, 96);
+    for (int i = 0; i <= 96; ++i) {
+        TextBox box(f, "Text1", {}, "Text1");
+        box.SetVisible(false);
+        s.Text1.Add(box);
+    }
+    s.txtFileVersionNumber = TextBox(f, "txtFileVersionNumber", {}, "");
+    s.txtFileVersionNumber.SetVisible(false);
+}
+
+void BuildMenus(forms::Form& f, MenuWidgets& m)
+{
+    forms::Menu file = f.AddMenu("File", "File");
+    m.Open = file.AddItem("Open", "Open");
+    m.Print = file.AddItem("Print", "Print");
+    m.Save = file.AddItem("Save", "Save");
+    forms::Menu pages = f.AddMenu("NumberOfPages", "Number of pages");
+    m.numberofpagesone = pages.AddItem("numberofpagesone", "1 page (4 bars)");
+    m.numberofpagestwo = pages.AddItem("numberofpagestwo", "2 pages (8 bars)");
+    m.numberofpagesthree = pages.AddItem("numberofpagesthree", "3 pages (12 bars)");
+    forms::Menu options = f.AddMenu("Options", "Options");
+    m.clearpage = options.AddItem("clearpage", "Clear Page");
+    m.blank = options.AddItem("blank", "__________");
+    m.WebLink = options.AddItem("WebLink", "Visit Website");
 }
 
 }  // namespace
@@ -108,276 +415,31 @@ void Strumwellfrm::BuildSymbolLibrary()
 
 void Strumwellfrm::BuildWindowDesign()
 {
-    const Form& f = *this;
     SetFont(kVerdanaBold);
     SetIcon(Picture(art::WindowIcon()));
-
-    // Lies under the chord palette; seen only while PLAY has hidden the palette in chord mode.
-    transport.lblPlayingCaption = Label(f, "lblPlayingCaption", {480, 1200, 975, 375}, " playing...");
-    transport.lblPlayingCaption.SetForeColor(c::kRedText);
-
-    // Mode selector.
-    palette.Frame10 = Frame(f, "Frame10", {120, 120, 2895, 255});
-    palette.lblChords = Label(palette.Frame10, "lblChords", {0, 0, 1215, 255}, "   CHORDS");
-    palette.lblChords.SetBackColor(c::kChoice);
-    palette.lblSolos = Label(palette.Frame10, "lblSolos", {1200, 0, 1455, 255}, "  SOLO NOTES");
-    palette.lblSolos.SetBackColor(c::kIdle);
-
-    // Chord palette.
-    palette.Picture2 = PictureBox(f, "Picture2", {240, 600, 1815, 2775});
-    const PictureBox& p2 = palette.Picture2;
-    palette.lblE = PaletteLabel(p2, "lblE", {0, 0, 495, 375}, " E", c::kMajorChord);
-    palette.lblA = PaletteLabel(p2, "lblA", {0, 480, 495, 375}, " A", c::kMajorChord);
-    palette.lblD = PaletteLabel(p2, "lblD", {0, 960, 495, 375}, " D", c::kMajorChord);
-    palette.lblG = PaletteLabel(p2, "lblG", {0, 1440, 495, 375}, " G", c::kMajorChord);
-    palette.lblC = PaletteLabel(p2, "lblC", {0, 1920, 495, 375}, " C", c::kMajorChord);
-    palette.lblF = PaletteLabel(p2, "lblF", {0, 2400, 495, 375}, " F", c::kMajorChord);
-    palette.lblEm = PaletteLabel(p2, "lblEm", {600, 0, 495, 375}, "Em", c::kMinorChord);
-    palette.lblAm = PaletteLabel(p2, "lblAm", {600, 480, 495, 375}, "Am", c::kMinorChord);
-    palette.lblDm = PaletteLabel(p2, "lblDm", {600, 960, 495, 375}, "Dm", c::kMinorChord);
-    palette.lblBm = PaletteLabel(p2, "lblBm", {600, 1440, 495, 375}, "Bm", c::kMinorChord);
-    palette.lbl7th = PaletteLabel(p2, "lbl7th", {600, 1920, 1095, 375}, "  7th", c::kSeventhOff);
-    palette.lblRest = PaletteLabel(f, "lblRest", {120, 3840, 1095, 375}, " REST", c::kRestLabel);
-
-    // Note-length selector.
-    noteLength.Picture1 = PictureBox(f, "Picture1", {1320, 3600, 3015, 735});
-    noteLength.Picture1.SetPicture(Picture(art::NoteLengthBackground()));
-    noteLength.lblCrotchet =
-        Label(noteLength.Picture1, "lblCrotchet", {0, 0, 2535, 375}, "CROTCHET (1 count)");
-    noteLength.lblCrotchet.SetFont(kVerdanaMedium);
-    noteLength.lblCrotchet.SetBackColor(c::kActive);
-    noteLength.lblQuaver =
-        Label(noteLength.Picture1, "lblQuaver", {0, 360, 2535, 375}, "QUAVER (quick note)");
-    noteLength.lblQuaver.SetFont(kVerdanaMedium);
-    noteLength.lblQuaver.SetBackColor(c::kIdle);
-    noteLength.pictureNoteLengthSelect =
-        PictureBox(noteLength.Picture1, "pictureNoteLengthSelect", {2640, 120, 375, 495});
-    noteLength.pictureNoteLengthSelect.SetPicture(Picture(art::RhythmMark(art::Mark::Crotchet, true)));
-
-    // The current pick between two blank cells; its design picture is a copy of the rest's artwork.
-    palette.pctBlankTab1 = PictureBox(f, "pctBlankTab1", {4440, 3240, 240, 1335});
-    palette.pctBlankTab1.SetPicture(Picture(art::Blank()));
-    palette.imgClickedChord = PictureBox(f, "imgClickedChord", {4680, 3240, 255, 1575});
-    palette.imgClickedChord.SetToolTipText(std::string(kCrotchetRestToken));
-    palette.imgClickedChord.SetPicture(Picture(art::CrotchetRest()));
-    // Above the pick, so the pick's empty last column does not break the staff.
-    palette.pctBlankTab = PictureBox(f, "pctBlankTab", {4920, 3240, 255, 1335});
-    palette.pctBlankTab.SetPicture(Picture(art::Blank()));
-
-    // Transport.
-    transport.cmdStop = CommandButton(f, "cmdStop", {10080, 1920, 1215, 735}, "STOP");
-    transport.chkPause =
-        CheckBox(f, "chkPause", {10080, 2640, 1215, 735}, "PAUSE", CheckBox::Style::Graphical);
-    transport.cmdPlay = CommandButton(f, "cmdPlay", {10080, 3360, 1215, 855}, "PLAY");
-    for (forms::Control* button : std::initializer_list<forms::Control*>{
-             &transport.cmdStop, &transport.chkPause, &transport.cmdPlay}) {
-        button->SetFont(kVerdanaMedium);
-        button->SetBackColor(c::kIdle);
-    }
-    transport.cmdStop.SetEnabled(false);
-    transport.chkPause.SetEnabled(false);
-
-    // Tempo.
-    tempo.lblFaster = Label(f, "lblFaster", {9000, 600, 855, 255}, "   Faster");
-    tempo.lblFaster.SetBackColor(c::kFaster);
-    tempo.lblSpeed = Label(f, "lblSpeed", {9120, 2160, 615, 2055}, " Speed");
-    tempo.lblSpeed.SetBackColor(c::kSpeedBar);
-    tempo.lblSlower = Label(f, "lblSlower", {9020, 4300, 855, 255}, "  Slower");
-    tempo.lblSlower.SetBackColor(c::kSlower);
-
-    // Title and author.
-    sheet.lblTitle = Label(f, "lblTitle", {3120, 120, 375, 255}, "Title");
-    sheet.txtTitle = TextBox(f, "txtTitle", {3600, 120, 2775, 285}, "");
-    sheet.txtTitle.SetForeColor(c::kBlueText);
-    sheet.lblAuthor = Label(f, "lblAuthor", {6480, 120, 495, 375}, "Author");
-    sheet.txtAuthor = TextBox(f, "txtAuthor", {7080, 120, 2415, 285}, "");
-    sheet.txtAuthor.SetForeColor(c::kRedText);
-
-    // The sheet: tab row, then the rhythm row above it (its marks reach down to the staff's top
-    // margin), then the chord-name row.
-    sheet.imgRest.Reserve(0, 32);
-    sheet.imgNoteRhythm.Reserve(0, 32);
-    sheet.imgChordName.Reserve(0, 32);
-    sheet.lblChordNameCheck.Reserve(0, 33);
-    sheet.imgBarline.Reserve(0, 3);
-    PictureBox clef(f, "imgRest", {600, 5400, 495, 1335});
-    clef.SetPicture(Picture(art::TabClef()));
-    clef.SetBackColor(forms::kSystemWindowColour);
-    clef.SetToolTipText("Tab");
-    clef.SetEnabled(false);
-    sheet.imgRest.Add(clef);
-    for (int k = 1; k <= 32; ++k) {
-        PictureBox cell(f, "imgRest", {CellLeft(k), 5400, 255, 1335});
-        cell.SetBackColor(forms::kSystemWindowColour);
-        sheet.imgRest.Add(cell);
-    }
-    const Picture plainBarline(art::BarlinePlain());
-    const std::array<int, 4> barlineLefts{3000, 5160, 7320, 9480};
-    for (int i = 0; i < 4; ++i) {
-        PictureBox bar(f, "imgBarline", {barlineLefts[static_cast<std::size_t>(i)], 5400, 240,
-                                         i == 3 ? 1455 : 1335});
-        bar.SetPicture(i == 3 ? symbols.pctBarlineRepeat.GetPicture() : plainBarline);
-        sheet.imgBarline.Add(bar);
-    }
-    for (auto* row : {&sheet.imgNoteRhythm, &sheet.imgChordName}) {
-        const bool rhythm = row == &sheet.imgNoteRhythm;
-        row->Add(Hidden(PictureBox(f, rhythm ? "imgNoteRhythm" : "imgChordName", {})));
-        for (int k = 1; k <= 32; ++k) {
-            PictureBox cell(f, rhythm ? "imgNoteRhythm" : "imgChordName",
-                            {CellLeft(k), rhythm ? 5040 : 4560, 255, 495});
-            cell.SetBackColor(forms::kSystemWindowColour);
-            row->Add(cell);
-        }
-    }
-    for (int k = 0; k <= 33; ++k) sheet.lblChordNameCheck.Add(HiddenLabel(f, "lblChordNameCheck", ""));
-    for (int k = 1; k <= 32; ++k) {
-        if (k % 2 == 1) {
-            ShowSymbol(sheet.imgRest[k], symbols.pictureCrotchetRest);
-            sheet.imgRest[k].SetToolTipText(std::string(kCrotchetRestToken));
-        } else {
-            ShowSymbol(sheet.imgRest[k], symbols.pctBlank);
-            sheet.imgRest[k].SetEnabled(false);
-        }
-    }
-
-    // Lyrics.
-    sheet.Label1 = Label(f, "Label1", {480, 6840, 495, 255}, "Lyrics");
-    sheet.Label1.SetForeColor(c::kBlueText);
-    sheet.txtLyrics = TextBox(f, "txtLyrics", {1080, 6840, 8535, 285}, "");
-    sheet.txtLyrics.SetFont(kArialBold);
-    sheet.txtLyrics.SetForeColor(c::kBlueText);
-
-    // Page tabs.
-    tabs.Picture3 = PictureBox(f, "Picture3", {10080, 5640, 1455, 1455});
-    tabs.Picture3.SetVisible(false);
-    tabs.lblPage1 = Label(tabs.Picture3, "lblPage1", {0, 0, 735, 255}, " Page 1");
-    tabs.lblPage2 = Label(tabs.Picture3, "lblPage2", {240, 360, 735, 255}, " Page 2");
-    tabs.lblPage3 = Label(tabs.Picture3, "lblPage3", {480, 720, 735, 255}, " Page 3");
-    for (Label* tab : {&tabs.lblPage1, &tabs.lblPage2, &tabs.lblPage3}) {
-        tab->SetFont(kSansSerifBold);
-        tab->SetForeColor(c::kBlueText);
-        tab->SetBackColor(forms::kSystemWindowColour);
-    }
-    tabs.lblPage1.SetBackColor(c::kActive);
-    tabs.lblPage1.SetEnabled(false);
-    tabs.lblCurrentPage = HiddenLabel(tabs.Picture3, "lblCurrentPage", "1");
-    tabs.lblTotalPages = HiddenLabel(tabs.Picture3, "lblTotalPages", "1");
-
-    // Solo panels: the string panel over the chord palette, the fret panel above both.
-    solo.pctSoloButtons1 = PictureBox(f, "pctSoloButtons1", {120, 480, 1335, 3015});
-    solo.pctSoloButtons1.SetBackColor(forms::kSystemWindowColour);
-    solo.pctSoloButtons1.SetVisible(false);
-    const std::array<const char*, 7> stringCaptions{
-        "", "1st String", "2nd String", "3rd String", "4th String", "5th String", "6th String"};
-    for (int n = 1; n <= kStrings; ++n) {
-        Label& label = solo.lblString[static_cast<std::size_t>(n)];
-        label = Label(solo.pctSoloButtons1, "lblString" + std::to_string(n),
-                      {120, 120 + 240 * (n - 1), 1095, 255}, stringCaptions[static_cast<std::size_t>(n)]);
-        label.SetBackColor(n == 1 ? c::kChoice : forms::kSystemWindowColour);
-    }
-    solo.pctSoloButtons2 = PictureBox(f, "pctSoloButtons2", {120, 2520, 4935, 855});
-    solo.pctSoloButtons2.SetBackColor(forms::kSystemWindowColour);
-    solo.pctSoloButtons2.SetVisible(false);
-    solo.lblNoteName.Reserve(0, 12);
-    for (int fret = 0; fret < kFrets; ++fret) {
-        Label button(solo.pctSoloButtons2, "lblNoteName", {120 + 360 * fret, 120, fret == 10 ? 285 : 300, 495},
-                     FretCaption(1, fret));
-        button.SetBackColor(c::kIdle);
-        button.SetForeColor(c::kFretText);
-        solo.lblNoteName.Add(button);
-    }
-
-    // Newer-edition panel: hidden and 15 twips high until a newer file is opened.
-    songFiles.pctUpdate = PictureBox(f, "pctUpdate", {2400, 600, 6255, 15});
-    songFiles.pctUpdate.SetBackColor(c::kUpdatePanel);
-    songFiles.pctUpdate.SetVisible(false);
-    songFiles.Label2 = Label(songFiles.pctUpdate, "Label2", {480, 120, 5295, 375},
-                             "This file was made with a newer version of the Strumwell.");
-    songFiles.Label3 = Label(songFiles.pctUpdate, "Label3", {720, 360, 4815, 375},
-                             "Would you like to download the newer version now?");
-    for (Label* text : {&songFiles.Label2, &songFiles.Label3}) {
-        text->SetBackColor(c::kUpdatePanel);
-        text->SetFont(kArialBold);
-    }
-    songFiles.cmdUpdate = CommandButton(songFiles.pctUpdate, "cmdUpdate", {720, 840, 1695, 375},
-                                        "Yes, download now.");
-    songFiles.cmdCloseUpdate = CommandButton(songFiles.pctUpdate, "cmdCloseUpdate",
-                                             {3360, 840, 1575, 375}, "No, thankyou.");
-    for (CommandButton* button : {&songFiles.cmdUpdate, &songFiles.cmdCloseUpdate}) {
-        button->SetFont(kSansSerif);
-        button->SetBackColor(0x8000000F);
-    }
-
-    // Hidden state: page stores, playback flags, song-file triggers and the load buffer.
-    for (int page = 1; page <= 3; ++page) {
-        const auto p = static_cast<std::size_t>(page);
-        stores.imgPage[p].Reserve(0, 32);
-        stores.imgChordPage[p].Reserve(0, 32);
-        stores.imgRhythmPage[p].Reserve(0, 32);
-        const std::string suffix = std::to_string(page);
-        for (int k = 0; k <= 32; ++k) {
-            PictureBox cell = Hidden(PictureBox(f, "imgPage" + suffix, {}));
-            if (k >= 1) {
-                ShowSymbol(cell, k % 2 == 1 ? symbols.pictureCrotchetRest : symbols.pctBlank);
-                cell.SetToolTipText(k % 2 == 1 ? std::string(kCrotchetRestToken) : std::string());
-            }
-            stores.imgPage[p].Add(cell);
-            stores.imgChordPage[p].Add(Hidden(PictureBox(f, "imgChordPage" + suffix, {})));
-            stores.imgRhythmPage[p].Add(Hidden(PictureBox(f, "imgRhythmPage" + suffix, {})));
-        }
-        stores.txtLyricsPage[p] = TextBox(f, "txtLyricsPage" + suffix, {}, "");
-        stores.txtLyricsPage[p].SetVisible(false);
-    }
-    stores.lblChordNameCheckpage2.Reserve(0, 32);
-    stores.lblChordNameCheckpage3.Reserve(0, 32);
-    for (int k = 0; k <= 32; ++k) {
-        stores.lblChordNameCheckpage2.Add(HiddenLabel(f, "lblChordNameCheckpage2", ""));
-        stores.lblChordNameCheckpage3.Add(HiddenLabel(f, "lblChordNameCheckpage3", ""));
-    }
-
-    playState.lblConstant = HiddenLabel(f, "lblConstant", "1");
-    playState.lblPauseOn = HiddenLabel(f, "lblPauseOn", "0");
-    playState.lblPauseBar = HiddenLabel(f, "lblPauseBar", "1");
-    playState.lblResetPlay = HiddenLabel(f, "lblResetPlay", "");
-    playState.lblCurrentNoteValue = HiddenLabel(f, "lblCurrentNoteValue", "1");
-    playState.lblTimer = HiddenLabel(f, "lblTimer", "");
-    playState.lblNoteLengthStart = HiddenLabel(f, "lblNoteLengthStart", "1400");
-    playState.cmdTimer = CommandButton(f, "cmdTimer", {}, "");
-    playState.cmdTimer.SetVisible(false);
-    playState.Check1 = HiddenCheck(f, "Check1", "PLAY");
-    playState.chkStop = HiddenCheck(f, "chkStop", "0");
-
-    songFiles.chkOpenAuto = HiddenCheck(f, "chkOpenAuto", "");
-    songFiles.chkOpen = HiddenCheck(f, "chkOpen", "chkOpen");
-    songFiles.CheckOpenVersion2 = HiddenCheck(f, "CheckOpenVersion2", "");
-    songFiles.Text1.Reserve(0, 96);
-    for (int i = 0; i <= 96; ++i) {
-        TextBox box(f, "Text1", {}, "Text1");
-        box.SetVisible(false);
-        songFiles.Text1.Add(box);
-    }
-    songFiles.txtFileVersionNumber = TextBox(f, "txtFileVersionNumber", {}, "");
-    songFiles.txtFileVersionNumber.SetVisible(false);
+    const Form& f = *this;
+    BuildPlayingCaption(f, transport);
+    BuildModeSelector(f, palette);
+    BuildChordPalette(f, palette);
+    BuildNoteLengthSelector(f, noteLength);
+    BuildCurrentPick(f, palette);
+    BuildTransport(f, transport);
+    BuildTempo(f, tempo);
+    BuildTitleAndAuthor(f, sheet);
+    BuildSheetRows(f, symbols, sheet);
+    BuildLyrics(f, sheet);
+    BuildPageTabs(f, tabs);
+    BuildSoloPanels(f, solo);
+    BuildNewerEditionPanel(f, songFiles);
+    BuildPageStores(f, symbols, stores);
+    BuildPlaybackState(f, playState);
+    BuildSongFileTriggers(f, songFiles);
     chkAddChordName = HiddenCheck(f, "chkAddChordName", "Chord Names");
-
-    // The step timer: enabled with a 1 ms interval by design; start-up switches it off before any
-    // event can be handled.
+    // Enabled with a 1 ms interval by design; start-up switches it off before any event can be
+    // handled.
     Timer1.SetInterval(1);
     Timer1.SetEnabled(true);
-
-    // Menus.
-    forms::Menu file = AddMenu("File", "File");
-    menu.Open = file.AddItem("Open", "Open");
-    menu.Print = file.AddItem("Print", "Print");
-    menu.Save = file.AddItem("Save", "Save");
-    forms::Menu pages = AddMenu("NumberOfPages", "Number of pages");
-    menu.numberofpagesone = pages.AddItem("numberofpagesone", "1 page (4 bars)");
-    menu.numberofpagestwo = pages.AddItem("numberofpagestwo", "2 pages (8 bars)");
-    menu.numberofpagesthree = pages.AddItem("numberofpagesthree", "3 pages (12 bars)");
-    forms::Menu options = AddMenu("Options", "Options");
-    menu.clearpage = options.AddItem("clearpage", "Clear Page");
-    menu.blank = options.AddItem("blank", "__________");
-    menu.WebLink = options.AddItem("WebLink", "Visit Website");
+    BuildMenus(*this, menu);
 }
 
 }  // namespace strumwell

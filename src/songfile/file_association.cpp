@@ -5,8 +5,9 @@
 #include <optional>
 
 #include "platform/kernel/code_page.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
 #include "sheet/strumwellfrm.h"
-#include "songfile/desktop_services.h"
 
 namespace strumwell {
 
@@ -99,7 +100,7 @@ long WriteRegistryValue(platform::Registry& registry, platform::HKEY key,
 
 void Strumwellfrm::RegisterSongFileType()
 {
-    FileAssociation::RegisterFileType(songfile::RegistryOf(services), platform::RunningProgram(),
+    FileAssociation::RegisterFileType(*services.registry, platform::RunningProgram(),
                                       "Strumwell", "swl", "Strumwell File",
                                       "C:\\Program Files\\Fretlane\\DUVEDI.ico");
 }

@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/comdlg/common_dialog.h"
 #include "platform/kernel/code_page.h"
 #include "sheet/strumwellfrm.h"
-#include "songfile/desktop_services.h"
+#include "sheet/tokens.h"
 #include "songfile/song_file_format.h"
 #include "songfile/song_io.h"
 
@@ -26,21 +27,30 @@ int PageNumber(const std::string& caption)
     return 0;
 }
 
-songfile::SongSheet SheetToSave(Strumwellfrm& w)
+// The song Save writes, read from the window without changing it: what the stores will hold
+// once the page on show is stored and the pages beyond the page count are cleared.
+songfile::SongSheet SongToSave(const Strumwellfrm& w)
 {
     songfile::SongSheet song;
     song.title = w.sheet.txtTitle.Text();
     song.author = w.sheet.txtAuthor.Text();
+    const int shown = PageNumber(w.tabs.lblCurrentPage.Caption());
+    const std::string& pages = w.tabs.lblTotalPages.Caption();
+    const int kept = pages == "1" ? 1 : pages == "2" ? 2 : 3;  // pages beyond are saved empty
     for (int page = 1; page <= 3; ++page) {
         const auto p = static_cast<std::size_t>(page);
-        song.lyrics[p - 1] = w.stores.txtLyricsPage[p].Text();
-        for (int k = 1; k <= 32; ++k)
-            song.tokens[p - 1][static_cast<std::size_t>(k - 1)] = w.stores.imgPage[p][k].ToolTipText();
+        const auto& cells = page == shown ? w.sheet.imgRest : w.stores.imgPage[p];
+        song.lyrics[p - 1] = page == shown ? w.sheet.txtLyrics.Text() : w.stores.txtLyricsPage[p].Text();
+        for (int k = 1; k <= 32; ++k) {
+            const bool onBeat = k % 2 == 1;
+            song.tokens[p - 1][static_cast<std::size_t>(k - 1)] =
+                page <= kept ? cells[k].ToolTipText() : std::string(onBeat ? kCrotchetRestToken : kBlankToken);
+        }
     }
     song.speedHeight = w.tempo.lblSpeed.Height();
     song.speedTop = w.tempo.lblSpeed.Top();
     song.noteLength = w.NoteLength;
-    song.pageCount = w.tabs.lblTotalPages.Caption();
+    song.pageCount = pages;
     return song;
 }
 
@@ -49,7 +59,7 @@ void TellFailure(Strumwellfrm& w, const std::string& path, const songfile::Repla
     const char* outcome = file.Damaged() ? "The file may hold only part of the song."
                           : existed      ? "The file is as it was before."
                                          : "No file was written.";
-    songfile::Tell(w.services, "Could not save the song to \"" + path + "\": " + file.Error() + ". " + outcome);
+    w.services.messageBox->Show("Could not save the song to \"" + path + "\": " + file.Error() + ". " + outcome);
 }
 
 // The characters of the song that the file's code page cannot hold, each once.
@@ -78,12 +88,14 @@ void TellUnwritable(Strumwellfrm& w, const std::string& path, const std::vector<
     std::string list;
     for (std::size_t i = 0; i < characters.size() && i < kListed; ++i) list += (i ? ", " : "") + Shown(characters[i]);
     if (characters.size() > kListed) list += " and " + std::to_string(characters.size() - kListed) + " more";
-    songfile::Tell(w.services, "The song is saved to \"" + path + "\", but a song file cannot hold " +
+    w.services.messageBox->Show("The song is saved to \"" + path + "\", but a song file cannot hold " +
                                    (characters.size() == 1 ? "this character, so it was" : "these characters, so each was") +
                                    " written as a question mark: " + list + ".");
 }
 
 }  // namespace
+
+std::string Strumwellfrm::SongAsSaved() const { return songfile::SongText(SongToSave(*this)); }
 
 void Strumwellfrm::Save_Click()
 {
@@ -108,8 +120,12 @@ void Strumwellfrm::Save_Click()
     }
     if (pages == "2") ClearPageStore(3);
 
-    const songfile::SongSheet song = SheetToSave(*this);
-    if (!file.Write(songfile::SongFileText(song)) || !file.Commit()) return TellFailure(*this, path, file, existed);
+    const songfile::SongSheet song = SongToSave(*this);
+    const std::string text = songfile::SongFileText(song);
+    if (!file.Write(text) || !file.Commit()) return TellFailure(*this, path, file, existed);
+    // What the file now holds, as a read of it would show it: characters it could not hold
+    // (written as "?") are still unsaved work.
+    keptSong_ = platform::FromAnsiCodePage(text);
     if (const std::vector<char32_t> lost = UnwritableCharacters(song); !lost.empty()) TellUnwritable(*this, path, lost);
 }
 

@@ -1,10 +1,6 @@
 #include "songfile/song_file_format.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
-#include <limits>
 
 #include "platform/kernel/code_page.h"
 
@@ -18,35 +14,11 @@ constexpr std::array<std::string_view, 28> kNewerVersionTags{
     "version 4", "version 4.1", "version 4.2", "version 4.3", "version 4.4", "version 4.5",
     "version 4.6", "version 4.7", "version 4.8", "version 4.9"};
 
-std::string_view WithoutBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// A finite number in plain decimal or exponent form, an optional sign in front.
-std::optional<double> ToNumber(std::string_view text)
-{
-    text = WithoutBlanks(text);
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && text.front() == '-') return std::nullopt;
-    }
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.back())) || text.back() == '.'))
-        return std::nullopt;  // refuses "inf", "nan" and the like
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 class Lines {
 public:
     void Add(std::string_view text)
     {
-        out_ += platform::ToAnsiCodePage(text);
+        out_ += text;
         out_ += "\r\n";
     }
     void Repeat(std::string_view text, int times)
@@ -105,28 +77,6 @@ std::vector<FileValue> ReadValues(std::string_view bytes, std::size_t maxValues)
     return values;
 }
 
-bool IsNumber(std::string_view text) { return ToNumber(text).has_value(); }
-
-std::optional<int> ToTwips(std::string_view text)
-{
-    const std::optional<double> number = ToNumber(text);
-    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) return std::nullopt;
-    const double rounded = std::nearbyint(static_cast<double>(static_cast<float>(*number)));
-    if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(rounded);
-}
-
-std::optional<std::int16_t> ToTempo(std::string_view text)
-{
-    const std::optional<double> number = ToNumber(text);
-    if (!number) return std::nullopt;
-    const double rounded = std::nearbyint(*number);
-    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max())
-        return std::nullopt;
-    return static_cast<std::int16_t>(rounded);
-}
-
 namespace {
 // The length in bytes of the well-formed UTF-8 character at the start of `text`, or 0 where its
 // first byte starts none (a stray continuation byte, a cut or overlong sequence, a surrogate).
@@ -180,7 +130,9 @@ std::string QuotedPiece(std::string_view utf8, std::size_t characters)
     return out + "\xE2\x80\xA6\" (" + std::to_string(count) + " characters)";
 }
 
-std::string SongFileText(const SongSheet& song)
+std::string SongFileText(const SongSheet& song) { return platform::ToAnsiCodePage(SongText(song)); }
+
+std::string SongText(const SongSheet& song)
 {
     Lines lines;
     lines.Add(song.title);

@@ -12,11 +12,11 @@
 // No part of this file touches the window, so the format can be tested and fuzzed on its own.
 
 #include <array>
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sheet/numbers.h"  // the reader's number conversions
 
 namespace strumwell::songfile {
 
@@ -62,14 +62,6 @@ struct FileValue {
 };
 std::vector<FileValue> ReadValues(std::string_view bytes, std::size_t maxValues);
 
-// Number conversions of the reader. A speed-bar value: a single-precision number, rounded to
-// whole twips (a half to the even neighbour); nothing when the text is no number or the value
-// does not fit the widget. A tempo: a 16-bit whole number, rounded the same way; nothing outside
-// -32768 to 32767. Blanks around the number are allowed.
-std::optional<int> ToTwips(std::string_view text);
-bool IsNumber(std::string_view text);
-std::optional<std::int16_t> ToTempo(std::string_view text);
-
 // A text of a file, or a path, in quotes for a message to the user: control characters and bytes
 // that are no UTF-8 show as U+FFFD (each such byte counting as a character), and a text longer
 // than `characters` is cut after that many, marked by "..." and followed by its length, so that a
@@ -89,5 +81,8 @@ struct SongSheet {
 
 // The 122 lines of the "version 2.5" layout, as bytes in the code page.
 std::string SongFileText(const SongSheet& song);
+// The same lines in UTF-8, before the code page: two songs differ here exactly where they differ
+// on screen, also in characters that the code page turns alike into "?".
+std::string SongText(const SongSheet& song);
 
 }  // namespace strumwell::songfile

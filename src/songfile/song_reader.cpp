@@ -20,7 +20,8 @@
 
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
-#include "songfile/desktop_services.h"
+#include "platform/comdlg/common_dialog.h"
+#include "platform/kernel/kernel.h"
 #include "songfile/song_check.h"
 #include "songfile/song_io.h"
 #include "songfile/update_panel.h"
@@ -43,7 +44,7 @@ std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& p
     const std::string quoted = songfile::QuotedPiece(path, songfile::kQuotedPathCharacters);
     const songfile::FileBytes file = songfile::ReadFileBytes(path);
     if (!file.bytes) {
-        songfile::Tell(w.services, "Could not open the song file " + quoted + ": " + file.error + ".");
+        w.services.messageBox->Show("Could not open the song file " + quoted + ": " + file.error + ".");
         return std::nullopt;
     }
     songfile::CheckResult checked = songfile::CheckSongFile(*file.bytes, entry);
@@ -51,7 +52,7 @@ std::optional<SongFileContent> CheckedSong(Strumwellfrm& w, const std::string& p
     if (checked.newerEdition)
         songfile::ShowNewerEditionPanel(w.songFiles);
     else
-        songfile::Tell(w.services, "Could not read the song file " + quoted + ". " + checked.error.reason);
+        w.services.messageBox->Show("Could not read the song file " + quoted + ". " + checked.error.reason);
     return std::nullopt;
 }
 
@@ -60,7 +61,8 @@ class SongReader {
 public:
     SongReader(Strumwellfrm& window, const SongFileContent& song) : w_(window), s_(song) {}
 
-    void ByFileMenu();
+    // True when the song was drawn: the sheet then holds the file's song.
+    bool ByFileMenu();
     void ByCommandLine();
 
 private:
@@ -95,7 +97,7 @@ private:
     void Pause(unsigned milliseconds)
     {
         w_.RepaintNow();
-        songfile::Sleep(w_.services, milliseconds);
+        w_.services.kernel->Sleep(milliseconds);
     }
     void FillPage(int page)
     {
@@ -132,19 +134,19 @@ private:
     const SongFileContent& s_;
 };
 
-void SongReader::ByFileMenu()
+bool SongReader::ByFileMenu()
 {
     WriteTagAndPageCount();
     WriteTexts();
     switch (s_.layout) {
     case Layout::FirstEdition:
         ReadFirstEdition();
-        return;
+        return true;
     case Layout::Newer:
         songfile::ShowNewerEditionPanel(w_.songFiles);
-        return;
+        return false;
     case Layout::Other:
-        return;
+        return false;
     case Layout::OnePage:
         ApplySongTempo(true);
         Pause(1000);
@@ -152,7 +154,7 @@ void SongReader::ByFileMenu()
         ForgetEarlierSong(false);
         w_.songFiles.chkOpen.SetValue(1);
         Pause(2000);
-        return;
+        return true;
     case Layout::ThreePage:
         w_.songFiles.txtFileVersionNumber.SetText(std::string(songfile::kTag25));
         WriteLaterLyrics();
@@ -164,8 +166,9 @@ void SongReader::ByFileMenu()
         Pause(2000);
         w_.songFiles.chkOpen.SetValue(1);
         Pause(2000);
-        return;
+        return true;
     }
+    return false;
 }
 
 void SongReader::ByCommandLine()
@@ -204,8 +207,8 @@ void SongReader::ByCommandLine()
 
 }  // namespace
 
-platform::CommonDialog& Strumwellfrm::CommonDialog2() { return songfile::SaveDialog(services); }
-platform::CommonDialog& Strumwellfrm::CommonDialog3() { return songfile::OpenDialog(services); }
+platform::CommonDialog& Strumwellfrm::CommonDialog2() { return *services.saveDialog; }
+platform::CommonDialog& Strumwellfrm::CommonDialog3() { return *services.openDialog; }
 
 void Strumwellfrm::Open_Click()
 {
@@ -214,8 +217,9 @@ void Strumwellfrm::Open_Click()
     dialog.ShowOpen();
     if (dialog.FileName.empty()) return;  // cancelled
     const forms::BusyCursor busy;  // until the song is read and drawn
+    // A song read only in part (a newer edition's) leaves the work before it unsaved.
     if (const auto song = CheckedSong(*this, dialog.FileName, Entry::FileMenu))
-        SongReader(*this, *song).ByFileMenu();
+        if (SongReader(*this, *song).ByFileMenu()) KeepSongAsItStands();
 }
 
 // Runs on every change of chkOpenAuto: the start-up's 1, and the nested run of a one-page file.

@@ -5,7 +5,7 @@
 
 #include "platform/kernel/kernel.h"
 #include "sheet/strumwellfrm.h"
-#include "songfile/desktop_services.h"
+#include "platform/shell/shell.h"
 #include "songfile/song_file_format.h"
 
 namespace strumwell {
@@ -14,9 +14,8 @@ namespace {
 
 void OpenWebAddress(Strumwellfrm& w, std::string_view address)
 {
-    songfile::ShellOf(w.services)
-        .ShellExecuteA(reinterpret_cast<platform::HWND>(w.Window()), "Open", std::string(address), "",
-                       platform::RunningProgram().Path, platform::SW_SHOWNORMAL);
+    w.services.shell->ShellExecuteA(reinterpret_cast<platform::HWND>(w.Window()), "Open", std::string(address), "",
+                                    platform::RunningProgram().Path, platform::SW_SHOWNORMAL);
 }
 
 }  // namespace

@@ -88,5 +88,20 @@ TEST_F(ClipTable, TheWorksongClipComesFromTheBrandFolder)
     EXPECT_EQ(Loads(), std::vector<std::string>{"C:\\Program Files\\Fretlane/WorksongMedium.swf"});
 }
 
+// A window names its clips in the folder it is given, and the worksong clip in the folder above.
+TEST_F(ClipTable, ClipsComeFromTheFolderTheWindowIsGiven)
+{
+    platform::RecordingFlash recorded;
+    platform::Services given;
+    given.flash = &recorded;
+    Strumwellfrm other(given, "", "D:\\Songs\\Clips\\");
+    other.Form_Load();
+    other.Show();
+    other.palette.lblA.Click();
+    other.LoadWorksongClip();
+    EXPECT_EQ(recorded.paths(), (std::vector<std::string>{"D:\\Songs\\Clips\\rest.swf", "D:\\Songs\\Clips\\rest.swf",
+                                                          "D:\\Songs\\Clips\\A.swf", "D:\\Songs/WorksongMedium.swf"}));
+}
+
 }  // namespace
 }  // namespace strumwell::testing

@@ -38,7 +38,7 @@ class PlaybackTest : public WindowTest {
 protected:
     void ConfigureServices(platform::Services& s) override
     {
-        hooked.inner = s.flash;
+        hooked.inner = &*s.flash;
         s.flash = &hooked;
         if (useTestClock) s.clock = &clock;
     }

@@ -112,6 +112,8 @@ TEST_F(PreviewButton, SaysWhatBecameOfAJobThatDidNotReachThePrinter)
         {{Kind::Printed, "PDF", "", ""}, {}},
         {{Kind::SavedAsPdf, "", "/home/u/Documents/Song.pdf", "saved as /home/u/Documents/Song.pdf"},
          {"saved as /home/u/Documents/Song.pdf"}},
+        {{Kind::Waiting, "PDF", "", "The page waits in the queue of the printer \"PDF\"."},
+         {"The page waits in the queue of the printer \"PDF\"."}},
         {{Kind::Failed, "PDF", "", "The printer PDF refused the job: stopped"},
          {"The printer PDF refused the job: stopped"}},
         {{Kind::NothingPrinted, "", "", "Nothing was printed."}, {"Nothing was printed."}},

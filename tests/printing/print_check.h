@@ -1,7 +1,7 @@
 #pragma once
-// What the real-printing tests need of the print system and the PDF tools: whether a scheduler
-// answers, which queue is the default, the queue's paper, waiting for the PDF a job wrote, and
-// turning a PDF into pixels.
+// What the real-printing tests need of the print system and the PDF tools: the print scheduler of
+// the test run's own and its queues, a queue's paper, waiting for the PDF a job wrote, and turning
+// a PDF into pixels.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <optional>
@@ -38,53 +37,126 @@ inline bool SchedulerAnswers()
     return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains(QStringLiteral("scheduler is running"));
 }
 
-// The default queue's name, "" when there is none.
-inline QString DefaultQueue()
+// The folder of the print scheduler of the test run's own (tools/private-cups.sh), when the run's
+// print clients are pointed at it; "" otherwise, so that nothing is ever printed on the machine's
+// own printers.
+inline QString PrivateSchedulerFolder()
 {
-    const QString text = RunTool(QStringLiteral("lpstat"), {QStringLiteral("-d")});
-    const auto match = QRegularExpression(QStringLiteral("system default destination: (\\S+)")).match(text);
-    return match.hasMatch() ? match.captured(1) : QString();
+    const QString folder = qEnvironmentVariable("STRUMWELL_CUPS_DIR");
+    if (folder.isEmpty() || qEnvironmentVariable("CUPS_SERVER") != folder + QStringLiteral("/run/cups.sock")) return {};
+    return folder;
 }
 
-// The queue of tools/start-cups.sh, which writes every job as a PDF under the user's ~/PDF/.
-inline const QString kPdfQueue = QStringLiteral("PDF");
-
-// Why nothing can be printed on the PDF queue here, or "" when it is the default printer.
-inline std::string WhyNotOnThePdfQueue()
+// Why the tests cannot print on the run's own scheduler, or "" when they can.
+inline std::string WhyNoPrivateScheduler()
 {
-    if (!SchedulerAnswers()) return "no print scheduler answers (tools/start-cups.sh starts one)";
-    if (DefaultQueue() != kPdfQueue)
-        return "the default printer is not the PDF queue of tools/start-cups.sh; nothing is printed on a "
-               "real printer";
+    const QString folder = PrivateSchedulerFolder();
+    if (folder.isEmpty())
+        return "no print scheduler of the test run's own: source tools/private-cups.sh (./test.sh does)";
+    if (!SchedulerAnswers())
+        return "the print scheduler of the test run at " + folder.toStdString() + " does not answer";
     return {};
 }
 
-// The folder the PDF queue writes to: ~/PDF of the user, by the user database (not $HOME).
-inline QString PdfQueueFolder()
+// Whether the run must have a print scheduler of its own: as root (as in CI), where one can
+// always start, or where STRUMWELL_PRINT_SCHEDULER=required says so.
+inline bool PrivateSchedulerRequired()
 {
-    const passwd* pw = getpwuid(getuid());
-    return QDir(QString::fromLocal8Bit(pw ? pw->pw_dir : "/root")).filePath(QStringLiteral("PDF"));
+    return geteuid() == 0 || qEnvironmentVariable("STRUMWELL_PRINT_SCHEDULER") == QStringLiteral("required");
 }
 
-// The paper of a queue's default page size in points and its printable area in points from the
-// paper's top-left corner, from the queue's printer description.
+// Skips the test, saying why, when the run has no print scheduler of its own; fails it instead
+// where the scheduler is required.
+#define STRUMWELL_NEED_PRINT_SCHEDULER()                                                            \
+    do {                                                                                           \
+        if (const std::string why = ::strumwell::testing::WhyNoPrivateScheduler(); !why.empty()) { \
+            if (::strumwell::testing::PrivateSchedulerRequired()) FAIL() << why;                   \
+            GTEST_SKIP() << why;                                                                   \
+        }                                                                                          \
+    } while (false)
+
+// The folder the run's queues write their PDFs to.
+inline QString QueueOutput() { return PrivateSchedulerFolder() + QStringLiteral("/out"); }
+
+// Makes a queue of the run's scheduler the default printer for as long as it lives (through
+// LPDEST, which CUPS clients ask first); an empty name leaves no default printer at all.
+class DefaultQueue {
+public:
+    explicit DefaultQueue(const QString& queue) : saved_(qgetenv("LPDEST"))
+    {
+        if (queue.isEmpty())
+            qunsetenv("LPDEST");
+        else
+            qputenv("LPDEST", queue.toLocal8Bit());
+    }
+    ~DefaultQueue()
+    {
+        if (saved_.isNull())
+            qunsetenv("LPDEST");
+        else
+            qputenv("LPDEST", saved_);
+    }
+    DefaultQueue(const DefaultQueue&) = delete;
+    DefaultQueue& operator=(const DefaultQueue&) = delete;
+
+private:
+    QByteArray saved_;
+};
+
+// Printer settings of the user's for as long as it lives: lines of an lpoptions file ("Dest
+// A4/letter PageSize=Letter") in the run's scheduler's configuration folder, which its clients
+// read as the system's lpoptions, as the user's own are read (root's lpoptions command writes
+// there). An instance keeps them apart from the queues the other tests print on.
+class PrinterSettings {
+public:
+    explicit PrinterSettings(const QByteArray& lines)
+        : path_(qEnvironmentVariable("CUPS_SERVERROOT") + QStringLiteral("/lpoptions"))
+    {
+        QFile file(path_);
+        written_ = !qEnvironmentVariableIsEmpty("CUPS_SERVERROOT") && file.open(QIODevice::WriteOnly) &&
+                   file.write(lines) == lines.size();
+    }
+    ~PrinterSettings() { QFile::remove(path_); }
+    PrinterSettings(const PrinterSettings&) = delete;
+    PrinterSettings& operator=(const PrinterSettings&) = delete;
+    bool Written() const { return written_; }
+
+private:
+    QString path_;
+    bool written_ = false;
+};
+
+// How many jobs wait in a queue of the run's scheduler; and clearing them.
+inline int WaitingJobs(const QString& queue)
+{
+    const QString listed = RunTool(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
+    return static_cast<int>(listed.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+}
+inline void CancelJobs(const QString& queue) { RunTool(QStringLiteral("cancel"), {QStringLiteral("-a"), queue}); }
+
+// A paper of a queue (its default page size unless `pageSize` names another) in points, and its
+// printable area in points from the paper's top-left corner, from the queue's printer
+// description, the paper held upright.
 struct QueuePaper {
+    QString name;
     QSizeF paper;
     QRectF printable;
 };
-inline std::optional<QueuePaper> PaperOfQueue(const QString& queue)
+inline std::optional<QueuePaper> PaperOfQueue(const QString& queue, const QString& pageSize = {})
 {
-    QFile ppd(QStringLiteral("/etc/cups/ppd/%1.ppd").arg(queue));
+    QFile ppd(PrivateSchedulerFolder() + QStringLiteral("/etc/ppd/%1.ppd").arg(queue));
     if (!ppd.open(QIODevice::ReadOnly)) return std::nullopt;
     const QString text = QString::fromLatin1(ppd.readAll());
     const auto size = QRegularExpression(QStringLiteral("\\*DefaultPageSize:\\s*(\\S+)")).match(text);
-    if (!size.hasMatch()) return std::nullopt;
-    const QString name = QRegularExpression::escape(size.captured(1));
+    if (!size.hasMatch() && pageSize.isEmpty()) return std::nullopt;
+    const QString paperName = pageSize.isEmpty() ? size.captured(1) : pageSize;
+    const QString name = QRegularExpression::escape(paperName);
     const auto dim = QRegularExpression(QStringLiteral("\\*PaperDimension %1/[^:]*:\\s*\"([\\d.]+) ([\\d.]+)\"").arg(name)).match(text);
     const auto area = QRegularExpression(
         QStringLiteral("\\*ImageableArea %1/[^:]*:\\s*\"([\\d.]+) ([\\d.]+) ([\\d.]+) ([\\d.]+)\"").arg(name)).match(text);
     if (!dim.hasMatch() || !area.hasMatch()) return std::nullopt;
     QueuePaper paper;
+    paper.name = paperName;
     paper.paper = QSizeF(dim.captured(1).toDouble(), dim.captured(2).toDouble());
     // The description counts from the bottom-left corner.
     const double llx = area.captured(1).toDouble(), lly = area.captured(2).toDouble();

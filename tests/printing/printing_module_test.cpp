@@ -344,5 +344,14 @@ TEST(DefaultPrinterDocument, WithNothingPaintedSendsNothingAndSaysWhy)
     }
 }
 
+// The printable area in twips is the paper's less its margins, to the point (20 twips a point).
+TEST(DefaultPrinterDocument, PrintableAreaIsThePapersToThePoint)
+{
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 24, 18, 36), QPageLayout::Point);
+    platform::DefaultPrinter printer("/nonexistent-folder", a4);
+    EXPECT_FLOAT_EQ(printer.ScaleWidth(), (595 - 18 - 18) * 20.0f);
+    EXPECT_FLOAT_EQ(printer.ScaleHeight(), (842 - 24 - 36) * 20.0f);
+}
+
 }  // namespace
 }  // namespace strumwell

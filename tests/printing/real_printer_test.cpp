@@ -1,12 +1,14 @@
-// The real printer layer against a real print scheduler: the capture of a window printed on the
-// default queue (tools/start-cups.sh makes it a queue that writes PDF files), a job the printer
-// refuses, and printing with no printer at all.
+// The real printer layer against a real print scheduler, the test run's own (tools/private-cups.sh):
+// the capture of a window printed on its A4 queue, which writes PDF files; and printing with no
+// default printer, and with no print service at all.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QStandardPaths>
+
+#include <cups/cups.h>
 
 #include <cmath>
 
@@ -72,9 +74,11 @@ class CupsQueue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (const std::string why = WhyNotOnThePdfQueue(); !why.empty()) GTEST_SKIP() << why;
-        paper = PaperOfQueue(kPdfQueue);
-        ASSERT_TRUE(paper) << "the PDF queue's printer description cannot be read";
+        STRUMWELL_NEED_PRINT_SCHEDULER();
+        paper = PaperOfQueue(kQueue);
+        ASSERT_TRUE(paper) << "the A4 queue's printer description cannot be read";
+        ASSERT_EQ(paper->name.toStdString(), "A4");
+        ASSERT_GT(paper->printable.top(), 0) << "the A4 queue has margins";
     }
 
     // Prints the window's capture on the default printer and waits for the PDF the queue writes.
@@ -86,22 +90,17 @@ protected:
         PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, form));
         const platform::PrintOutcome outcome = printer.EndDoc();
         EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Printed) << outcome.message;
-        EXPECT_EQ(outcome.printer, kPdfQueue.toStdString());
+        EXPECT_EQ(outcome.printer, kQueue.toStdString());
         EXPECT_EQ(outcome.message, "");
-        const QString pdf = WaitForPdf(PdfQueueFolder(), title);
-        if (!pdf.isEmpty()) written.push_back(pdf);
+        const QString pdf = WaitForPdf(QueueOutput(), title);
         EXPECT_FALSE(pdf.isEmpty()) << "no PDF with " << title.toStdString() << " in "
-                                    << PdfQueueFolder().toStdString();
+                                    << QueueOutput().toStdString();
         return pdf;
     }
 
-    void TearDown() override
-    {
-        for (const QString& pdf : written) QFile::remove(pdf);
-    }
-
+    const QString kQueue = QStringLiteral("A4");
+    DefaultQueue queue{kQueue};
     std::optional<QueuePaper> paper;
-    QStringList written;  // the queue's PDFs, removed after the test
 };
 
 TEST_F(CupsQueue, CaptureFillsThePrintableWidthFromItsTopLeftCorner)
@@ -170,58 +169,12 @@ TEST_F(CupsQueue, TwoPressesAreTwoDocuments)
     EXPECT_NE(first, second);
 }
 
-// A queue that exists but refuses jobs, made for the test and removed after it; the user's
-// default is pointed at it through LPDEST.
-class RefusingQueue : public ::testing::Test {
+// Printing where no page can go to a printer: the page goes into a PDF in the documents folder,
+// which comes from a home and desktop settings made for the test.
+class WithoutPrinter : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!SchedulerAnswers()) GTEST_SKIP() << "no print scheduler answers (tools/start-cups.sh starts one)";
-        const QStringList add = {QStringLiteral("-p"), kQueue, QStringLiteral("-v"), QStringLiteral("cups-pdf:/"),
-                                 QStringLiteral("-P"), QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd")};
-        if (QProcess::execute(QStringLiteral("lpadmin"), add) != 0)
-            GTEST_SKIP() << "cannot add a print queue (needs the scheduler's admin rights)";
-        added = true;
-        ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("out of paper"), kQueue}), 0);
-        savedDest = qgetenv("LPDEST");
-        qputenv("LPDEST", kQueue.toLocal8Bit());
-    }
-    void TearDown() override
-    {
-        if (!added) return;
-        if (savedDest.isNull())
-            qunsetenv("LPDEST");
-        else
-            qputenv("LPDEST", savedDest);
-        QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kQueue});
-    }
-    const QString kQueue = QStringLiteral("StrumwellRefusing");
-    bool added = false;
-    QByteArray savedDest;
-};
-
-TEST_F(RefusingQueue, IsReportedWithThePrintersNameAndReason)
-{
-    PrintedWindow window;
-    platform::ScreenGdi gdi;
-    platform::DefaultPrinter printer;
-    printer.SetDocumentTitle("refused");
-    PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, window.form));
-    const platform::PrintOutcome outcome = printer.EndDoc();
-    EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Failed);
-    EXPECT_EQ(outcome.printer, kQueue.toStdString());
-    EXPECT_NE(outcome.message.find("\"StrumwellRefusing\""), std::string::npos) << outcome.message;
-    EXPECT_NE(outcome.message.find("not accepting jobs"), std::string::npos) << outcome.message;
-}
-
-// Printing with no default printer: run by ctest as printing_without_printer, where no scheduler
-// answers. The documents folder comes from a home and desktop settings made for the test.
-class NoDefaultPrinter : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!DefaultQueue().isEmpty())
-            GTEST_SKIP() << "a default printer is set up; ctest's printing_without_printer runs this without one";
         home.emplace();
         ASSERT_TRUE(home->ready);
     }
@@ -240,7 +193,80 @@ protected:
     std::optional<DocumentsAtHome> home;
 };
 
-TEST_F(NoDefaultPrinter, SavesThePageAsAPdfInTheDocumentsFolder)
+// No print service answers: run by ctest as printing_without_print_service, whose scheduler
+// socket leads nowhere.
+class NoPrintService : public WithoutPrinter {
+protected:
+    void SetUp() override
+    {
+        if (SchedulerAnswers())
+            GTEST_SKIP() << "a print service answers; ctest's printing_without_print_service runs this without one";
+        WithoutPrinter::SetUp();
+    }
+};
+
+// The run's own scheduler answers, and no printer is the default.
+class NoDefaultPrinter : public WithoutPrinter {
+protected:
+    void SetUp() override
+    {
+        STRUMWELL_NEED_PRINT_SCHEDULER();
+        WithoutPrinter::SetUp();  // a home without the user's printer settings
+    }
+    DefaultQueue none{QString()};
+};
+
+// The print service goes away after the printer was looked up, before the page is sent to it.
+class ServiceGoneBeforeSending : public WithoutPrinter {
+protected:
+    void SetUp() override
+    {
+        STRUMWELL_NEED_PRINT_SCHEDULER();
+        WithoutPrinter::SetUp();
+    }
+    void TearDown() override
+    {
+        cupsSetServer(nullptr);  // back to CUPS_SERVER
+        WithoutPrinter::TearDown();
+    }
+    DefaultQueue a4{QStringLiteral("A4")};
+};
+
+TEST_F(ServiceGoneBeforeSending, SaysTheServiceDoesNotAnswerAndSavesThePageAsAPdf)
+{
+    PrintedWindow window;
+    platform::ScreenGdi gdi;
+    platform::DefaultPrinter printer;
+    printer.SetDocumentTitle("Gone");
+    PM::PrintPictureFitted(printer, PM::GrabFormClient(gdi, window.form));  // the A4 queue is looked up
+    const QByteArray nowhere = home->home.filePath(QStringLiteral("no-scheduler.sock")).toLocal8Bit();
+    cupsSetServer(nowhere.constData());
+    const platform::PrintOutcome outcome = printer.EndDoc();
+    ASSERT_EQ(outcome.kind, platform::PrintOutcome::Kind::SavedAsPdf) << outcome.message;
+    EXPECT_EQ(outcome.message, "The print service does not answer, so the page was saved as a PDF file:\n" + outcome.path);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(outcome.path)).absolutePath(), home->Documents());
+    // Laid out for the printer looked up: its paper, from its printable area's corner.
+    const std::optional<QueuePaper> paper = PaperOfQueue(QStringLiteral("A4"));
+    ASSERT_TRUE(paper);
+    const int dpi = 100;
+    const double px = dpi / 72.0;
+    const QImage page = RenderPdf(QString::fromStdString(outcome.path), dpi);
+    EXPECT_NEAR(page.width(), paper->paper.width() * px, 1.5);
+    EXPECT_NEAR(page.height(), paper->paper.height() * px, 1.5);
+    const QRect inked = InkedArea(page);
+    EXPECT_NEAR(inked.left(), paper->printable.left() * px, 1.5);
+    EXPECT_NEAR(inked.top(), paper->printable.top() * px, 1.5);
+}
+
+TEST_F(NoDefaultPrinter, SaysSoAndSavesThePageAsAPdf)
+{
+    const platform::PrintOutcome outcome = Print("No Default");
+    ASSERT_EQ(outcome.kind, platform::PrintOutcome::Kind::SavedAsPdf) << outcome.message;
+    EXPECT_EQ(outcome.message, "No printer is set up, so the page was saved as a PDF file:\n" + outcome.path);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(outcome.path)).absolutePath(), home->Documents());
+}
+
+TEST_F(NoPrintService, SaysSoAndSavesThePageAsAPdfInTheDocumentsFolder)
 {
     const QString papers = home->Documents();
     const platform::PrintOutcome first = Print("Sunny Day / take 2");
@@ -251,7 +277,7 @@ TEST_F(NoDefaultPrinter, SavesThePageAsAPdfInTheDocumentsFolder)
                                            QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))))
         << file.fileName().toStdString();
     EXPECT_TRUE(file.fileName().endsWith(QStringLiteral(".pdf")));
-    EXPECT_NE(first.message.find(first.path), std::string::npos) << first.message;
+    EXPECT_EQ(first.message, "The print service does not answer, so the page was saved as a PDF file:\n" + first.path);
     EXPECT_EQ(first.printer, "");
 
     // A real PDF with the capture in it, at the window's proportions.
@@ -273,23 +299,22 @@ TEST_F(NoDefaultPrinter, SavesThePageAsAPdfInTheDocumentsFolder)
     EXPECT_TRUE(QFileInfo::exists(file.filePath()));
 }
 
-TEST_F(NoDefaultPrinter, AnUntitledSongGetsTheProgramsName)
+TEST_F(NoPrintService, AnUntitledSongGetsTheProgramsName)
 {
     const platform::PrintOutcome outcome = Print("  ");
     ASSERT_EQ(outcome.kind, platform::PrintOutcome::Kind::SavedAsPdf) << outcome.message;
     EXPECT_TRUE(QFileInfo(QString::fromStdString(outcome.path)).fileName().startsWith(QStringLiteral("Strumwell ")));
 }
 
-TEST_F(NoDefaultPrinter, ADocumentsFolderThatCannotBeMadeIsReported)
+TEST_F(NoPrintService, ADocumentsFolderThatCannotBeMadeIsReported)
 {
     QFile blocker(home->Documents());  // a file where the folder should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const platform::PrintOutcome outcome = Print("Blocked");
     EXPECT_EQ(outcome.kind, platform::PrintOutcome::Kind::Failed);
-    EXPECT_NE(outcome.message.find("could not be saved"), std::string::npos) << outcome.message;
-    EXPECT_NE(outcome.message.find(home->Documents().toStdString()), std::string::npos)
-        << outcome.message;
+    EXPECT_EQ(outcome.message, "The print service does not answer, and the page could not be saved as a PDF file in " +
+                                   home->Documents().toStdString() + ": the folder could not be made.");
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "sheet/tokens.h"
 
 #include "platform/comdlg/common_dialog.h"
+#include "printing/preview_windows.h"
 
+#include <QDir>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -71,7 +73,7 @@ TEST_F(StartState, StartUpLoadsTheRestClip)
     window.reset();
     flash = std::make_unique<platform::RecordingFlash>();
     services.flash = flash.get();
-    window = std::make_unique<Strumwellfrm>(services, "");
+    window = std::make_unique<Strumwellfrm>(services, "", kClips);
     EXPECT_TRUE(flash->calls.empty());
     window->Form_Load();
     ASSERT_EQ(flash->calls.size(), 1u);
@@ -82,7 +84,7 @@ TEST_F(StartState, StartUpLoadsTheRestClip)
 TEST_F(StartState, NonNumericStartTempoFallsBackTo1400)
 {
     window.reset();
-    window = std::make_unique<Strumwellfrm>(services, "");
+    window = std::make_unique<Strumwellfrm>(services, "", kClips);
     for (const auto& [caption, expected] : std::vector<std::pair<std::string, int>>{
              {"2100", 2100}, {" 600 ", 600}, {"1401.5", 1402}, {"1400.5", 1400}, {"abc", 1400},
              {"", 1400}, {"99999", 1400}, {"-300", -300}}) {
@@ -263,7 +265,7 @@ protected:
         flash = std::make_unique<platform::RecordingFlash>();
         services.flash = flash.get();
         ConfigureServices(services);
-        window = std::make_unique<Strumwellfrm>(services, commandLine);
+        window = std::make_unique<Strumwellfrm>(services, commandLine, kClips);
         box.window = window.get();
         window->Form_Load();
         window->Show();
@@ -296,6 +298,36 @@ TEST_F(RefusedCommandLineSong, StartsAsAPlainStartWithTheMessageOnTop)
             if (plain.at(key) != value) differences.push_back(key + ": " + value + " / " + plain.at(key));
         EXPECT_EQ(differences, std::vector<std::string>{});
     }
+}
+
+// A window given no service at all runs on the stand-ins: it starts over a song it cannot read,
+// takes picks and plays without a sound, opens and saves nothing, prints nothing, and closes over
+// unsaved work unasked.
+TEST(WithoutServices, TheWindowRunsOnTheStandIns)
+{
+    QTemporaryDir temp;
+    Strumwellfrm w(platform::Services{}, temp.filePath(QStringLiteral("missing.swl")).toStdString(), "C:\\Clips\\");
+    w.Form_Load();
+    w.Show();
+    QCoreApplication::processEvents();
+    w.palette.lblA.Click();
+    w.sheet.imgRest[1].Click();
+    EXPECT_EQ(w.sheet.imgRest[1].ToolTipText(), "A");
+    w.transport.cmdPlay.Click();
+    w.transport.cmdStop.Click();
+    w.menu.Open.Click();
+    w.menu.Save.Click();
+    EXPECT_TRUE(QDir(temp.path()).isEmpty());
+    EXPECT_EQ(w.sheet.imgRest[1].ToolTipText(), "A");
+    w.menu.Print.Click();
+    PrintPreviewWindow* preview = w.Previews().LoadedOnePage();
+    ASSERT_NE(preview, nullptr);
+    preview->Command1.Click();
+    EXPECT_TRUE(preview->Command1.Visible());
+    EXPECT_TRUE(preview->Picture1.GetPicture().IsEmpty());
+    int cancel = 0;
+    w.Form_QueryUnload(cancel);
+    EXPECT_EQ(cancel, 0);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -150,6 +152,60 @@ TEST(FileDialogLayer, DialogsStartInTheFolderOfTheLastSongElseInTheDocuments)
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", configBefore);
+}
+
+// The question before closing over unsaved work, answered as a user answers it: each button, the
+// Escape key and the Return key (Save is the default).
+TEST(SaveQuestionLayer, ButtonsAndKeysGiveTheirAnswers)
+{
+    using platform::SaveAnswer;
+    struct Case {
+        const char* how;
+        std::function<void(QMessageBox&)> answer;
+        SaveAnswer expected;
+    };
+    auto button = [](const char* text) {
+        return [text](QMessageBox& box) {
+            for (QAbstractButton* b : box.buttons())
+                if (b->text() == QLatin1String(text)) b->click();
+        };
+    };
+    const std::vector<Case> cases{
+        {"Save", button("Save"), SaveAnswer::Save},
+        {"Don't Save", button("Don't Save"), SaveAnswer::DontSave},
+        {"Cancel", button("Cancel"), SaveAnswer::Cancel},
+        {"Escape", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, SaveAnswer::Cancel},
+        {"Return", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, SaveAnswer::Save},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        QStringList seen;
+        SaveAnswer got = SaveAnswer::Cancel;
+        QTimer timer;
+        int ticks = 0;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (!box || !box->isVisible()) continue;
+                seen = QStringList{box->windowTitle(), box->text(), box->informativeText()};
+                for (QAbstractButton* b : box->buttons()) seen << b->text();
+                c.answer(*box);
+                return;
+            }
+            if (++ticks > 500) ADD_FAILURE() << "no question appeared";
+        });
+        timer.start(20);
+        platform::SaveQuestionBox question;
+        got = question.Ask("Save the changes?", "They will be lost.");
+        EXPECT_EQ(got, c.expected);
+        QStringList expected{QCoreApplication::applicationName(), QStringLiteral("Save the changes?"),
+                             QStringLiteral("They will be lost.")};
+        ASSERT_GE(seen.size(), 3);
+        EXPECT_EQ(seen.mid(0, 3), expected);
+        QStringList buttons = seen.mid(3);
+        buttons.sort();
+        EXPECT_EQ(buttons, (QStringList{QStringLiteral("Cancel"), QStringLiteral("Don't Save"), QStringLiteral("Save")}));
+    }
 }
 
 // The desktop's opener gets the address in a session of its own, its input and output away from

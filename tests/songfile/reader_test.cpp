@@ -111,6 +111,7 @@ TEST_F(SongReader, HugeValuesStayWholeButATooltipIsCut)
 TEST_F(SongReader, Version24ReadsExactlyAsVersion25)
 {
     for (const bool commandLine : {false, true}) {
+        SCOPED_TRACE(commandLine ? "command line" : "File > Open");
         OpenEither(commandLine, Fixture("three_page_v25.swl"));
         const auto expected = SongState();
         OpenEither(commandLine, Fixture("three_page_v24.swl"));

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <fcntl.h>
@@ -133,7 +134,34 @@ protected:
             tools.push_back(line);
         };
     }
+    // Runs the desktop's tools and waits for them.
+    static platform::ToolRunner RunningTools()
+    {
+        return [](const std::string& program, const std::vector<std::string>& args) {
+            QStringList list;
+            for (const std::string& a : args) list << QString::fromStdString(a);
+            QProcess tool;
+            tool.setStandardOutputFile(QProcess::nullDevice());  // its notes on the search path
+            tool.start(QString::fromStdString(program), list);
+            tool.waitForFinished(60000);
+        };
+    }
+    using Files = std::vector<std::pair<fs::path, std::string>>;
+    // Empties the home, then writes the files, with their folders.
+    void FreshHome(const Files& files) const
+    {
+        for (const auto& entry : fs::directory_iterator(home.path().toStdString())) fs::remove_all(entry.path());
+        for (const auto& [path, text] : files) {
+            fs::create_directories(path.parent_path());
+            WriteBytes(path.string(), text);
+        }
+    }
     static std::string Read(const fs::path& p) { return ReadBytes(p.string()); }
+    static ino_t Inode(const fs::path& p)
+    {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
 
     QTemporaryDir home;
     std::vector<std::string> tools;
@@ -170,6 +198,7 @@ TEST_F(DesktopRegistration, MirrorWritesTheDesktopFiles)
               "Type=Application\n"
               "Name=Strumwell\n"
               "Comment=Strumwell File\n"
+              "TryExec=/opt/Fret lane/Strumwell\n"
               "Exec=\"/opt/Fret lane/Strumwell\" %f\n"
               "Icon=application-x-strumwell\n"
               "MimeType=application/x-strumwell;\n"
@@ -184,7 +213,8 @@ TEST_F(DesktopRegistration, MirrorWritesTheDesktopFiles)
         (data / "icons" / "hicolor" / "32x32" / "mimetypes" / "application-x-strumwell.png").string()));
     EXPECT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(Read(Folders().config / "mimeapps.list"),
-              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\n");
+              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\n\n"
+              "[Added Associations]\napplication/x-strumwell=strumwell.desktop;\n");
     EXPECT_EQ(report.written.size(), 4u);
     EXPECT_EQ(tools, (std::vector<std::string>{"update-mime-database " + (data / "mime").string(),
                                                "update-desktop-database " + (data / "applications").string()}));
@@ -219,18 +249,200 @@ TEST_F(DesktopRegistration, SecondStartWritesNothing)
     EXPECT_EQ(tools, std::vector<std::string>{"update-desktop-database " + (Folders().data / "applications").string()});
 }
 
-TEST_F(DesktopRegistration, OtherDefaultApplicationsStay)
+// The user's mimeapps.list, as real files in a temporary home: the program's entry joins the
+// type's applications and becomes its default only where none is chosen; everything the user
+// wrote stays as written, whatever its line ends.
+TEST_F(DesktopRegistration, UsersChoicesInMimeappsListStay)
+{
+    const std::string ours = "application/x-strumwell=strumwell.desktop";
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;  // "=" when the file must stay exactly as it was
+    };
+    const std::vector<Case> cases{
+        {"a default of another program", "[Default Applications]\napplication/x-strumwell=other.desktop\n",
+         "[Default Applications]\napplication/x-strumwell=other.desktop\n\n[Added Associations]\n" + ours + ";\n"},
+        {"no default, other groups", "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\ntext/plain=editor.desktop\n",
+         "[Added Associations]\ntext/plain=editor.desktop;\n" + ours + ";\n\n[Default Applications]\ntext/plain=editor.desktop\n" + ours + "\n"},
+        {"already ours", "[Default Applications]\n" + ours + "\n\n[Added Associations]\n" + ours + ";\n", "="},
+        {"another application beside ours", "[Added Associations]\napplication/x-strumwell=other.desktop\n",
+         "[Added Associations]\napplication/x-strumwell=other.desktop;strumwell.desktop;\n\n[Default Applications]\n" + ours + "\n"},
+        {"CR LF line ends", "[Default Applications]\r\ntext/plain=editor.desktop\r\n\r\n[Added Associations]\r\n",
+         "[Default Applications]\r\ntext/plain=editor.desktop\r\n" + ours + "\r\n\r\n[Added Associations]\r\n" + ours + ";\r\n"},
+        {"CR LF, a default of another program", "[Default Applications]\r\napplication/x-strumwell = other.desktop\r\n",
+         "[Default Applications]\r\napplication/x-strumwell = other.desktop\r\n\r\n[Added Associations]\r\n" + ours + ";\r\n"},
+        {"no line end at the end", "[Default Applications]\ntext/plain=editor.desktop",
+         "[Default Applications]\ntext/plain=editor.desktop\n" + ours + "\n\n[Added Associations]\n" + ours + ";\n"},
+        {"removed by the user", "[Removed Associations]\napplication/x-strumwell=strumwell.desktop;\n", "="},
+        {"an empty default", "[Default Applications]\napplication/x-strumwell=\n[Added Associations]\n" + ours + ";\n",
+         "[Default Applications]\n" + ours + "\n[Added Associations]\n" + ours + ";\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Folders().config);
+        fs::create_directories(Folders().config);
+        const fs::path list = Folders().config / "mimeapps.list";
+        WriteBytes(list.string(), c.before);
+        const ino_t inode = Inode(list);
+        platform::FileRegistry registry(Folders(), Recorder());
+        Register(registry);
+        registry.MirrorNow();
+        EXPECT_EQ(Read(list), c.after == "=" ? c.before : c.after);
+        if (c.after == "=") {
+            EXPECT_EQ(Inode(list), inode) << "the file was written again";
+        }
+        // A second start finds nothing to add.
+        platform::FileRegistry again(Folders(), Recorder());
+        Register(again);
+        EXPECT_TRUE(again.MirrorNow().written.empty());
+    }
+}
+
+// Folders the desktop reads beside the home's, all in the temporary home: two system config
+// folders, two system data folders, a GNOME session.
+platform::XdgFolders WithSystemFolders(platform::XdgFolders folders, const fs::path& home)
+{
+    folders.configDirs = {home / "etc1", home / "etc2"};
+    folders.dataDirs = {home / "share1", home / "share2"};
+    folders.desktops = {"gnome"};
+    return folders;
+}
+
+// A default named in any list the desktop reads (in the order it reads them) stays the default:
+// the program's entry only joins the type's applications. Another desktop's list does not count.
+TEST_F(DesktopRegistration, DefaultsTheDesktopReadsAnywhereStay)
+{
+    const std::string ours = "application/x-strumwell=strumwell.desktop";
+    const std::string other = "[Default Applications]\napplication/x-strumwell=other.desktop\n";
+    const fs::path h = home.path().toStdString();
+    struct Case {
+        fs::path list;  // where the other default is
+        bool stays;
+    };
+    const std::vector<Case> cases{
+        {Folders().config / "gnome-mimeapps.list", true},
+        {h / "etc1" / "mimeapps.list", true},
+        {h / "etc2" / "gnome-mimeapps.list", true},
+        {Folders().data / "applications" / "mimeapps.list", true},
+        {h / "share2" / "applications" / "gnome-mimeapps.list", true},
+        {h / "share1" / "applications" / "mimeapps.list", true},
+        {Folders().config / "kde-mimeapps.list", false},
+        {h / "share1" / "mimeapps.list", false},  // not a place the desktop reads
+    };
+    const platform::XdgFolders folders = WithSystemFolders(Folders(), h);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        FreshHome({{c.list, other}});
+        platform::FileRegistry registry(folders, Recorder());
+        Register(registry);
+        registry.MirrorNow();
+        EXPECT_EQ(Read(folders.config / "mimeapps.list"),
+                  c.stays ? "[Added Associations]\n" + ours + ";\n"
+                          : "[Default Applications]\n" + ours + "\n\n[Added Associations]\n" + ours + ";\n");
+        EXPECT_EQ(Read(c.list), other);
+    }
+}
+
+// Where the program's installed launcher opens songs (the first one of that name in the data
+// folders), the program writes no entry of its own and leaves mimeapps.list alone.
+TEST_F(DesktopRegistration, AnInstalledLauncherKeepsTheSongs)
+{
+    const std::string launcher = "installed-strumwell.desktop";
+    const std::string opensSongs = "[Desktop Entry]\nType=Application\nName=Strumwell\nExec=Strumwell %f\n"
+                                   "MimeType=text/plain;application/x-strumwell;\n";
+    const fs::path h = home.path().toStdString();
+    struct Case {
+        const char* name;
+        Files files;  // launchers, in the data folders
+        bool leftToIt;
+    };
+    const std::vector<Case> cases{
+        {"system-wide", {{h / "share2" / "applications" / launcher, opensSongs}}, true},
+        {"in the home", {{Folders().data / "applications" / launcher, opensSongs}}, true},
+        {"without the song type", {{h / "share1" / "applications" / launcher, "[Desktop Entry]\nMimeType=text/plain;\n"}}, false},
+        {"deleted in the home", {{Folders().data / "applications" / launcher, "[Desktop Entry]\nHidden=true\n"},
+                                 {h / "share1" / "applications" / launcher, opensSongs}}, false},
+        {"none", {}, false},
+    };
+    const platform::XdgFolders folders = WithSystemFolders(Folders(), h);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshHome(c.files);
+        platform::FileRegistry registry(folders, Recorder(), launcher);
+        Register(registry);
+        registry.MirrorNow();
+        EXPECT_NE(fs::exists(folders.data / "applications" / "strumwell.desktop"), c.leftToIt);
+        EXPECT_NE(fs::exists(folders.config / "mimeapps.list"), c.leftToIt);
+        EXPECT_TRUE(fs::exists(folders.data / "mime" / "packages" / "strumwell.xml"));
+    }
+}
+
+// A file the user made read-only stays as it is, also where its folder would let it be
+// replaced (and for root, whom the mode does not stop); the other files are still written.
+TEST_F(DesktopRegistration, ReadOnlyFilesAreLeftAlone)
 {
     fs::create_directories(Folders().config);
-    WriteBytes((Folders().config / "mimeapps.list").string(),
-               "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n"
-               "text/plain=editor.desktop\napplication/x-strumwell=other.desktop\n");
+    const fs::path list = Folders().config / "mimeapps.list";
+    const std::string before = "[Default Applications]\ntext/plain=editor.desktop\n";
+    WriteBytes(list.string(), before);
+    ASSERT_EQ(::chmod(list.c_str(), 0444), 0);
     platform::FileRegistry registry(Folders(), Recorder());
     Register(registry);
-    registry.MirrorNow();
-    EXPECT_EQ(Read(Folders().config / "mimeapps.list"),
-              "[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n"
-              "text/plain=editor.desktop\napplication/x-strumwell=strumwell.desktop\n");
+    const auto report = registry.MirrorNow();
+    EXPECT_EQ(Read(list), before);
+    EXPECT_EQ(fs::status(list).permissions(), fs::perms(0444));
+    EXPECT_TRUE(fs::exists(Folders().data / "applications" / "strumwell.desktop"));
+    EXPECT_EQ(std::count(report.written.begin(), report.written.end(), list), 0);
+}
+
+// Where the desktop entry cannot be written, mimeapps.list names none: it stays as it is, or is
+// not made at all. The data folder is a file, or a folder (or its applications folder) the user
+// may not write: as root, who may write anything, the program runs as nobody for that.
+TEST_F(DesktopRegistration, UnwritableDataFolderNamesNoEntry)
+{
+    const std::string before = "[Default Applications]\ntext/plain=editor.desktop\n";
+    const fs::path applications = Folders().data / "applications";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        fs::path locked;  // a folder made read-only, or nothing
+    };
+    const std::vector<Case> cases{
+        {"a file where the data folder should be", [&] { WriteBytes(Folders().data.string(), "a file, not a folder"); }, {}},
+        {"a data folder the user may not write", [&] { fs::create_directories(Folders().data); }, Folders().data},
+        {"an applications folder the user may not write", [&] { fs::create_directories(applications); }, applications},
+    };
+    ASSERT_TRUE(WithoutRights::Possible());
+    fs::permissions(home.path().toStdString(), fs::perms(0755));
+    for (const Case& c : cases) {
+        for (const bool listThere : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (listThere ? ", a list there" : ", no list"));
+            fs::remove_all(Folders().config);
+            fs::remove_all(Folders().data);
+            fs::create_directories(Folders().config);
+            c.make();
+            const fs::path list = Folders().config / "mimeapps.list";
+            if (listThere) WriteBytes(list.string(), before);
+            WithoutRights::Give(Folders().config);
+            if (fs::exists(Folders().data)) WithoutRights::Give(Folders().data);
+            if (!c.locked.empty()) fs::permissions(c.locked, fs::perms(0555));
+            std::vector<fs::path> written;
+            {
+                WithoutRights user;
+                platform::FileRegistry registry(Folders(), Recorder());
+                Register(registry);
+                written = registry.MirrorNow().written;
+            }
+            EXPECT_EQ(std::count(written.begin(), written.end(), list), 0);
+            EXPECT_FALSE(fs::exists(applications / "strumwell.desktop"));
+            EXPECT_EQ(fs::exists(list), listThere);
+            if (listThere) {
+                EXPECT_EQ(Read(list), before);
+            }
+            if (!c.locked.empty()) fs::permissions(c.locked, fs::perms(0755));
+        }
+    }
 }
 
 // The mirror waits for the event loop, so registering adds nothing to the start-up itself.
@@ -269,21 +481,42 @@ TEST_F(DesktopRegistration, DamagedRegistryFileIsRebuilt)
 
 TEST_F(DesktopRegistration, FoldersFollowTheEnvironment)
 {
-    const QByteArray config = qgetenv("XDG_CONFIG_HOME"), data = qgetenv("XDG_DATA_HOME"), h = qgetenv("HOME");
+    const std::vector<const char*> names{"XDG_CONFIG_HOME", "XDG_DATA_HOME", "HOME", "XDG_CONFIG_DIRS",
+                                         "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"};
+    std::map<std::string, QByteArray> saved;
+    for (const char* name : names) saved[name] = qgetenv(name);
     qputenv("XDG_CONFIG_HOME", "/x/config");
     qputenv("XDG_DATA_HOME", "/x/data");
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().config, fs::path("/x/config"));
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().data, fs::path("/x/data"));
+    qputenv("XDG_CONFIG_DIRS", "/etc/a:relative:/etc/b");
+    qputenv("XDG_DATA_DIRS", "/share/a");
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    platform::XdgFolders folders = platform::XdgFolders::FromEnvironment();
+    EXPECT_EQ(folders.config, fs::path("/x/config"));
+    EXPECT_EQ(folders.data, fs::path("/x/data"));
+    EXPECT_EQ(folders.configDirs, (std::vector<fs::path>{"/etc/a", "/etc/b"}));
+    EXPECT_EQ(folders.dataDirs, std::vector<fs::path>{"/share/a"});
+    EXPECT_EQ(folders.desktops, (std::vector<std::string>{"ubuntu", "gnome"}));
+    folders.configDirs.pop_back();
+    folders.desktops.pop_back();
+    EXPECT_EQ(folders.MimeAppsLists(),
+              (std::vector<fs::path>{"/x/config/ubuntu-mimeapps.list", "/x/config/mimeapps.list",
+                                     "/etc/a/ubuntu-mimeapps.list", "/etc/a/mimeapps.list",
+                                     "/x/data/applications/ubuntu-mimeapps.list", "/x/data/applications/mimeapps.list",
+                                     "/share/a/applications/ubuntu-mimeapps.list", "/share/a/applications/mimeapps.list"}));
+
     qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
-    qunsetenv("XDG_DATA_HOME");
     qputenv("HOME", "/home/someone");
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().config, fs::path("/home/someone/.config"));
-    EXPECT_EQ(platform::XdgFolders::FromEnvironment().data, fs::path("/home/someone/.local/share"));
-    qputenv("XDG_CONFIG_HOME", config);
-    qputenv("XDG_DATA_HOME", data);
-    qputenv("HOME", h);
-    if (config.isNull()) qunsetenv("XDG_CONFIG_HOME");
-    if (data.isNull()) qunsetenv("XDG_DATA_HOME");
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"}) qunsetenv(name);
+    folders = platform::XdgFolders::FromEnvironment();
+    EXPECT_EQ(folders.config, fs::path("/home/someone/.config"));
+    EXPECT_EQ(folders.data, fs::path("/home/someone/.local/share"));
+    EXPECT_EQ(folders.configDirs, std::vector<fs::path>{"/etc/xdg"});
+    EXPECT_EQ(folders.dataDirs, (std::vector<fs::path>{"/usr/local/share", "/usr/share"}));
+    EXPECT_TRUE(folders.desktops.empty());
+    for (const char* name : names) {
+        if (saved[name].isNull()) qunsetenv(name);
+        else qputenv(name, saved[name]);
+    }
 }
 
 // With the desktop's own tools: a file manager asking GIO finds the song type and the program.
@@ -292,11 +525,7 @@ TEST_F(DesktopRegistration, DesktopKnowsTheSongType)
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
         GTEST_SKIP() << "gio or update-mime-database not installed";
-    platform::FileRegistry registry(Folders(), [](const std::string& program, const std::vector<std::string>& args) {
-        QStringList list;
-        for (const std::string& a : args) list << QString::fromStdString(a);
-        QProcess::execute(QString::fromStdString(program), list);
-    });
+    platform::FileRegistry registry(Folders(), RunningTools());
     Register(registry, platform::RunningProgram());  // the desktop checks that the program exists
     registry.MirrorNow();
     const std::string song = (fs::path(home.path().toStdString()) / "a song.swl").string();
@@ -318,6 +547,70 @@ TEST_F(DesktopRegistration, DesktopKnowsTheSongType)
                    QString::fromStdString(song)}).find("application/x-strumwell"), std::string::npos);
     EXPECT_NE(run({QStringLiteral("mime"), QStringLiteral("application/x-strumwell")}).find("strumwell.desktop"),
               std::string::npos);
+}
+
+// The desktop's own tools, asked in a temporary home with system folders of its own, name the
+// same default before and after a start: one the system's list names, or the installed launcher
+// (which the tools find in its folder's cache), which then is the only entry of the program.
+TEST_F(DesktopRegistration, DesktopToolsNameTheSameDefaultAfterAStart)
+{
+    QStringList desktopTools;
+    for (const char* name : {"gio", "xdg-mime", "update-desktop-database"}) {
+        desktopTools << QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (desktopTools.back().isEmpty()) GTEST_SKIP() << name << " not installed";
+    }
+    const fs::path h = home.path().toStdString();
+    const std::string launcher = "example.fretlane.Strumwell.desktop";
+    auto entry = [](const std::string& name) {
+        return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=/bin/true %f\nMimeType=application/x-strumwell;\n";
+    };
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), QString::fromStdString(h.string()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(Folders().config.string()));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(Folders().data.string()));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString((h / "etc").string()));
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), QString::fromStdString((h / "share").string()));
+    env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    auto run = [&](const QString& tool, const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(tool, args);
+        p.waitForFinished(20000);
+        return QString::fromUtf8(p.readAllStandardOutput()).toStdString();
+    };
+    const QString type = QStringLiteral("application/x-strumwell");
+    struct Case {
+        const char* name;
+        Files files;
+        std::string byDefault;
+        bool entryOfOurOwn;
+    };
+    const std::vector<Case> cases{
+        {"the system's default",
+         {{h / "share" / "applications" / "other.desktop", entry("Other")},
+          {h / "etc" / "mimeapps.list", "[Default Applications]\napplication/x-strumwell=other.desktop\n"}},
+         "other.desktop", true},
+        {"the installed launcher", {{h / "share" / "applications" / launcher, entry("Strumwell")}}, launcher, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshHome(c.files);
+        run(desktopTools[2], {QString::fromStdString((h / "share" / "applications").string())});
+        EXPECT_EQ(run(desktopTools[1], {QStringLiteral("query"), QStringLiteral("default"), type}), c.byDefault + "\n");
+
+        {
+            platform::XdgFolders folders = Folders();
+            folders.configDirs = {h / "etc"};
+            folders.dataDirs = {h / "share"};
+            platform::FileRegistry registry(folders, RunningTools(), launcher);
+            Register(registry, platform::RunningProgram());  // the desktop checks that the program exists
+            registry.MirrorNow();
+        }
+        EXPECT_EQ(run(desktopTools[1], {QStringLiteral("query"), QStringLiteral("default"), type}), c.byDefault + "\n");
+        const std::string apps = run(desktopTools[0], {QStringLiteral("mime"), type});
+        EXPECT_NE(apps.find(": " + c.byDefault + "\n"), std::string::npos) << apps;
+        EXPECT_EQ(apps.find("\tstrumwell.desktop\n") != std::string::npos, c.entryOfOurOwn) << apps;
+    }
 }
 
 // The real window registers at start-up through the file registry, whose mirror writes into the
@@ -393,7 +686,8 @@ TEST_F(RegistrationAtStart, LinkedFilesAreWrittenWhereTheyLead)
     EXPECT_EQ(What(Entry()), "link to " + (dotfiles / "strumwell.desktop").string());
     EXPECT_EQ(What(Folders().config / "strumwell" / "registry"), "link to ../../dotfiles/registry");
     EXPECT_EQ(ReadBytes((dotfiles / "mimeapps.list").string()),
-              "[Default Applications]\napplication/x-strumwell=strumwell.desktop\ntext/plain=editor.desktop\n");
+              kOtherDefaults + "application/x-strumwell=strumwell.desktop\n\n"
+                               "[Added Associations]\napplication/x-strumwell=strumwell.desktop;\n");
     EXPECT_EQ(fs::status(dotfiles / "mimeapps.list").permissions(), fs::perms(0600));
     EXPECT_EQ(ReadBytes((dotfiles / "strumwell.desktop").string()).rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(ReadBytes((dotfiles / "registry").string()).find("[.swl]\n"), std::string::npos);

@@ -17,6 +17,9 @@
 
 namespace strumwell::testing {
 
+// The clip folder the tests' windows are given.
+inline const std::string kClips = "C:\\Program Files\\Fretlane\\Strumwell\\";
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { Start(""); }
@@ -29,7 +32,7 @@ protected:
         flash = std::make_unique<platform::RecordingFlash>();
         services.flash = flash.get();
         ConfigureServices(services);
-        window = std::make_unique<Strumwellfrm>(services, commandLine);
+        window = std::make_unique<Strumwellfrm>(services, commandLine, kClips);
         window->Form_Load();
         window->Show();
         QCoreApplication::processEvents();
@@ -65,7 +68,5 @@ protected:
     std::unique_ptr<platform::RecordingFlash> flash;
     std::unique_ptr<Strumwellfrm> window;
 };
-
-inline const std::string kClips = "C:\\Program Files\\Fretlane\\Strumwell\\";
 
 }  // namespace strumwell::testing

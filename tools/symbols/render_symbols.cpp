@@ -3,7 +3,10 @@
 //                             sheet_start_4x.png and sheet_end_4x.png (its ends, enlarged) and
 //                             gallery_4x.png (every symbol side by side)
 // render_symbols --ico <path> writes the window icon as a Windows .ico file
-// Both may be given together. Exit status 1 on bad arguments or a file that cannot be written.
+// render_symbols --icon-png <size> <path>
+//                             writes the window icon as a square PNG of that many pixels, for the
+//                             desktop's icon theme; may be given again for more sizes
+// All may be given together. Exit status 1 on bad arguments or a file that cannot be written.
 
 #include "ico_file.h"
 #include "resources/chord_voicings.h"
@@ -11,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -227,25 +231,59 @@ bool WriteIco(const QString& path)
     return false;
 }
 
+// The window icon at `size` pixels. Whole multiples of its own size keep the hand-set pixels
+// sharp; other sizes are smoothed down from the largest sharp enlargement.
+QImage IconAtSize(int size)
+{
+    const QImage icon = art::WindowIcon().convertToFormat(QImage::Format_ARGB32);
+    if (size % icon.width() == 0) return Enlarge(icon, size / icon.width());
+    return Enlarge(icon, 8).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+bool WriteIconPng(int size, const QString& path)
+{
+    const QString folder = QFileInfo(path).path();
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "render_symbols: cannot create %s\n", qPrintable(folder));
+        return false;
+    }
+    return Save(IconAtSize(size), path);
+}
+
+struct IconPng {
+    int size;
+    QString path;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::optional<QString> folder;
     std::optional<QString> ico;
+    std::vector<IconPng> pngs;
+    const char* usage = "usage: render_symbols [<png folder>] [--ico <path>] [--icon-png <size> <path>]...\n";
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
+        bool sized = false;
         if (arg == QLatin1String("--ico") && i + 1 < argc)
             ico = QString::fromLocal8Bit(argv[++i]);
-        else if (!arg.startsWith(QLatin1Char('-')) && !folder)
+        else if (arg == QLatin1String("--icon-png") && i + 2 < argc) {
+            const int size = QString::fromLocal8Bit(argv[++i]).toInt(&sized);
+            if (!sized || size < 1 || size > 1024) {
+                std::fprintf(stderr, "%s", usage);
+                return 1;
+            }
+            pngs.push_back({size, QString::fromLocal8Bit(argv[++i])});
+        } else if (!arg.startsWith(QLatin1Char('-')) && !folder)
             folder = arg;
         else {
-            std::fprintf(stderr, "usage: render_symbols [<png folder>] [--ico <path>]\n");
+            std::fprintf(stderr, "%s", usage);
             return 1;
         }
     }
-    if (!folder && !ico) {
-        std::fprintf(stderr, "usage: render_symbols [<png folder>] [--ico <path>]\n");
+    if (!folder && !ico && pngs.empty()) {
+        std::fprintf(stderr, "%s", usage);
         return 1;
     }
     bool ok = true;
@@ -253,5 +291,6 @@ int main(int argc, char** argv)
         ok = WritePngs(*folder) && ok;
     if (ico)
         ok = WriteIco(*ico) && ok;
+    for (const IconPng& png : pngs) ok = WriteIconPng(png.size, png.path) && ok;
     return ok ? 0 : 1;
 }

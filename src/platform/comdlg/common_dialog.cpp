@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -98,13 +99,47 @@ void SongFolder::Remember(const std::string& path)
 void FileDialog::ShowOpen() { FileName = Run(QFileDialog::AcceptOpen, Filter, folder_); }
 void FileDialog::ShowSave() { FileName = Run(QFileDialog::AcceptSave, Filter, folder_); }
 
+namespace {
+// The user answers a box with the ordinary pointer, also in the middle of a busy read.
+class OrdinaryPointer {
+public:
+    OrdinaryPointer() : busy_(QGuiApplication::overrideCursor() != nullptr)
+    {
+        if (busy_) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~OrdinaryPointer()
+    {
+        if (busy_) QGuiApplication::restoreOverrideCursor();
+    }
+    OrdinaryPointer(const OrdinaryPointer&) = delete;
+    OrdinaryPointer& operator=(const OrdinaryPointer&) = delete;
+
+private:
+    bool busy_;
+};
+}  // namespace
+
 void WarningBox::Show(const std::string& text)
 {
-    // The user answers the box with the ordinary pointer, also in the middle of a busy read.
-    const bool busy = QGuiApplication::overrideCursor() != nullptr;
-    if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const OrdinaryPointer pointer;
     QMessageBox::warning(OwnerWindow(), QApplication::applicationName(), QString::fromStdString(text));
-    if (busy) QGuiApplication::restoreOverrideCursor();
+}
+
+SaveAnswer SaveQuestionBox::Ask(const std::string& question, const std::string& detail)
+{
+    const OrdinaryPointer pointer;
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromStdString(question),
+                    QMessageBox::NoButton, OwnerWindow());
+    box.setInformativeText(QString::fromStdString(detail));
+    QPushButton* save = box.addButton(QStringLiteral("Save"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Don't Save"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return SaveAnswer::Save;
+    if (box.clickedButton() == discard) return SaveAnswer::DontSave;
+    return SaveAnswer::Cancel;
 }
 
 }  // namespace platform

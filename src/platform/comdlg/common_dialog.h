@@ -6,8 +6,11 @@
 // chosen path, or "" when the user cancelled. Each dialog object keeps its FileName between uses.
 //
 // MessageBox: a modal notice with one OK button.
+//
+// SaveQuestion: a modal question whether to save work that would otherwise be lost.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,6 +92,41 @@ class RecordingMessageBox final : public MessageBox {
 public:
     void Show(const std::string& text) override { texts.push_back(text); }
     std::vector<std::string> texts;
+};
+
+// Asked before the window closes over a song that is not saved: Save, Don't Save or Cancel.
+enum class SaveAnswer { Save, DontSave, Cancel };
+
+class SaveQuestion {
+public:
+    virtual ~SaveQuestion() = default;
+    // `question` is the box's main line, `detail` the line under it.
+    virtual SaveAnswer Ask(const std::string& question, const std::string& detail) = 0;
+};
+
+// Over the active window, titled with the program's name: Save is the default button, Escape and
+// the box's own close mean Cancel.
+class SaveQuestionBox final : public SaveQuestion {
+public:
+    SaveAnswer Ask(const std::string& question, const std::string& detail) override;
+};
+
+// Test double: remembers each question and gives the next scripted answer (Cancel once there is
+// none left); `during` runs while the question is open, as if the user did something meanwhile.
+class ScriptedSaveQuestion final : public SaveQuestion {
+public:
+    SaveAnswer Ask(const std::string& question, const std::string& detail) override
+    {
+        asked.push_back(question + "\n" + detail);
+        if (during) during();
+        if (answers.empty()) return SaveAnswer::Cancel;
+        const SaveAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<SaveAnswer> answers;
+    std::vector<std::string> asked;
+    std::function<void()> during;
 };
 
 }  // namespace platform

@@ -8,7 +8,8 @@
 // - BackColor/ForeColor read back exactly as set. A value with the top bit set is a system colour
 //   (&H80000005 = window background) and is drawn as that system colour.
 // - A disabled or hidden control ignores mouse clicks; a control covered by a later sibling does not
-//   receive the clicks that land on the cover.
+//   receive the clicks that land on the cover. Every press and release is a click, however quickly
+//   it follows the one before (the second press of a double-click included).
 // - Setting a check box's Value to a different value runs its click handler at once, nested inside
 //   the assignment; setting the value it already holds runs nothing.
 // - Controls are stacked in creation order: a control created later lies above its earlier siblings.
@@ -36,6 +37,7 @@ namespace forms {
 
 using Colour = std::uint32_t;
 inline constexpr Colour kSystemWindowColour = 0x80000005;  // the desktop's window background
+inline constexpr Colour kSystemButtonColour = 0x8000000F;  // the desktop's button face
 
 inline constexpr int kTwipsPerPixel = 15;
 int TwipsToPixels(int twips);
@@ -278,6 +280,9 @@ public:
     // program running once the main window has closed.
     void UnloadOnClose();
     bool Loaded() const { return loaded_; }
+    // Runs before the window closes, however the close was asked for (its close button, a key,
+    // the desktop's session ending); setting Cancel to non-zero keeps the window open.
+    void OnQueryUnload(std::function<void(int& Cancel)> handler);
     // Runs `action` from the event loop once the window has been shown (soon, if it already is).
     void AfterShown(std::function<void()> action);
     // Paints the window as it stands and hands the picture to the screen at once, without handling

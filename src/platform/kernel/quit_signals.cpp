@@ -15,6 +15,7 @@ namespace platform {
 namespace {
 
 int g_wakeUp[2] = {-1, -1};  // [0] is read by the event loop, [1] written by the signal handler
+bool g_ending = false;
 
 void NoteSignal(int)
 {
@@ -35,6 +36,7 @@ void QuitOnTerminationSignals(QCoreApplication& app)
         }
         // Closing the windows also ends a dialog or message box that is open; quitting then ends
         // every event loop, the main one last.
+        g_ending = true;
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
@@ -64,5 +66,7 @@ void PauseUnlessEnding(unsigned milliseconds)
         if (ready > 0 || (ready < 0 && errno != EINTR)) return;
     }
 }
+
+bool EndingOnSignal() { return g_ending; }
 
 }  // namespace platform

@@ -6,11 +6,11 @@
 // printable area; ScaleWidth and ScaleHeight are the printable area of the default paper. ScaleX
 // and ScaleY convert between scale units (forms/scale_units.h), pixels being the printer's dots.
 //
-// EndDoc says how the document went. With no default printer the page goes into a PDF file in the
-// user's documents folder instead; a refused job, a file that cannot be written, or a document with
-// nothing painted on it (a paper without printable area, or an empty picture) is reported, never
-// thrown. The caller shows `message` to the user when it
-// is not empty.
+// EndDoc says how the document went. With no default printer, or no print service answering, the
+// page goes into a PDF file in the user's documents folder instead; a job that waits in its queue
+// (the printer paused, or the job held), a refused job, a file that cannot be written, or a
+// document with nothing painted on it (a paper without printable area, or an empty picture) is
+// reported, never thrown. The caller shows `message` to the user when it is not empty.
 
 #include <memory>
 #include <optional>
@@ -25,8 +25,9 @@ namespace platform {
 
 struct PrintOutcome {
     enum class Kind {
-        Printed,      // the default printer took the job
-        SavedAsPdf,   // no default printer: the page is in `path`
+        Printed,      // the default printer took the job and is printing it
+        Waiting,      // the printer took the job, which waits in its queue: paused, or held
+        SavedAsPdf,   // no default printer or no print service: the page is in `path`
         Failed,       // the printer refused the job, or the PDF could not be written
         NothingPrinted,  // nothing was painted since the last EndDoc: nothing was sent
     };
@@ -58,9 +59,13 @@ private:
     std::string title_;
 };
 
-// The system's default printer through Qt's print support and CUPS. Pictures are drawn at their
-// full resolution without smoothing. The default printer and its paper are looked up when the
-// first page of a document is painted or measured.
+// The system's default printer through Qt's print support and CUPS. Pages are laid on the
+// printer's own default paper, in its default orientation, within the printable area its
+// description gives for that paper; the user's own settings for the printer (its options and
+// instances in lpoptions) count first, and the job carries them. Pictures are drawn at their full
+// resolution without smoothing. The default printer and its paper are looked up when the first
+// page of a document is painted or measured; a print service gone by the time the page is sent
+// is told as one that does not answer.
 class DefaultPrinter final : public Printer {
 public:
     // `documentsFolder` empty: the user's documents folder of the desktop (XDG_DOCUMENTS_DIR).

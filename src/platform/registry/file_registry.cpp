@@ -10,8 +10,9 @@ namespace platform {
 
 namespace fs = std::filesystem;
 
-FileRegistry::FileRegistry(XdgFolders folders, ToolRunner runTool)
-    : folders_(std::move(folders)), runTool_(std::move(runTool)), context_(std::make_unique<QObject>())
+FileRegistry::FileRegistry(XdgFolders folders, ToolRunner runTool, std::string installedLauncher)
+    : folders_(std::move(folders)), runTool_(std::move(runTool)), installedLauncher_(std::move(installedLauncher)),
+      context_(std::make_unique<QObject>())
 {
     // A file that is there but cannot be read whole is never replaced: rewriting it from an empty
     // tree would drop every key it holds. The registry then refuses writes, as without rights.
@@ -117,7 +118,7 @@ registry::MirrorReport FileRegistry::MirrorNow()
 {
     mirrorPending_ = false;
     mirrorScheduled_ = false;
-    return registry::MirrorToDesktop(tree_, folders_, runTool_);
+    return registry::MirrorToDesktop(tree_, folders_, runTool_, installedLauncher_);
 }
 
 }  // namespace platform

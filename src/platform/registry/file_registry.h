@@ -20,7 +20,9 @@ namespace platform {
 
 class FileRegistry final : public Registry {
 public:
-    explicit FileRegistry(XdgFolders folders, ToolRunner runTool = StartToolDetached);
+    // `installedLauncher`: the file name of the program's installed launcher, to which the mirror
+    // leaves the file types it opens.
+    explicit FileRegistry(XdgFolders folders, ToolRunner runTool = StartToolDetached, std::string installedLauncher = {});
     ~FileRegistry() override;
     FileRegistry(const FileRegistry&) = delete;
     FileRegistry& operator=(const FileRegistry&) = delete;
@@ -51,6 +53,7 @@ private:
 
     XdgFolders folders_;
     ToolRunner runTool_;
+    std::string installedLauncher_;
     registry::Tree tree_;
     std::map<HKEY, std::string> open_;
     HKEY next_ = 1;

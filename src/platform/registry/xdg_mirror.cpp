@@ -11,16 +11,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <map>
 #include <sstream>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
 
 #include "platform/drive/drive_mapping.h"
+#include "platform/files/read_file.h"
+#include "platform/files/replacing_file.h"
 #include "platform/files/write_target.h"
 #include "platform/kernel/code_page.h"
 #include "platform/registry/registry.h"
@@ -39,12 +36,50 @@ fs::path FolderFromEnvironment(const char* variable, const char* fallbackUnderHo
     return fs::path(home && *home ? home : "/") / fallbackUnderHome;
 }
 
+// A list of folders, ":" between them; relative ones are ignored, as the desktop ignores them.
+std::vector<fs::path> FoldersFromEnvironment(const char* variable, const std::string& fallback)
+{
+    const char* value = std::getenv(variable);
+    std::vector<fs::path> folders;
+    std::istringstream in(value && *value ? value : fallback);
+    for (std::string folder; std::getline(in, folder, ':');)
+        if (fs::path(folder).is_absolute()) folders.emplace_back(folder);
+    return folders;
+}
+
+std::vector<std::string> DesktopsFromEnvironment()
+{
+    const char* value = std::getenv("XDG_CURRENT_DESKTOP");
+    std::vector<std::string> desktops;
+    std::istringstream in(value ? value : "");
+    for (std::string desktop; std::getline(in, desktop, ':');) {
+        for (char& c : desktop) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!desktop.empty() && desktop.find('/') == std::string::npos) desktops.push_back(desktop);
+    }
+    return desktops;
+}
+
 }  // namespace
 
 XdgFolders XdgFolders::FromEnvironment()
 {
-    return {FolderFromEnvironment("XDG_CONFIG_HOME", ".config"),
-            FolderFromEnvironment("XDG_DATA_HOME", ".local/share")};
+    return {FolderFromEnvironment("XDG_CONFIG_HOME", ".config"), FolderFromEnvironment("XDG_DATA_HOME", ".local/share"),
+            FoldersFromEnvironment("XDG_CONFIG_DIRS", "/etc/xdg"),
+            FoldersFromEnvironment("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), DesktopsFromEnvironment()};
+}
+
+std::vector<fs::path> XdgFolders::MimeAppsLists() const
+{
+    std::vector<fs::path> folders{config};
+    folders.insert(folders.end(), configDirs.begin(), configDirs.end());
+    folders.push_back(data / "applications");
+    for (const fs::path& dir : dataDirs) folders.push_back(dir / "applications");
+    std::vector<fs::path> lists;
+    for (const fs::path& folder : folders) {
+        for (const std::string& desktop : desktops) lists.push_back(folder / (desktop + "-mimeapps.list"));
+        lists.push_back(folder / "mimeapps.list");
+    }
+    return lists;
 }
 
 void StartToolDetached(const std::string& program, const std::vector<std::string>& arguments)
@@ -174,59 +209,140 @@ std::map<std::string, std::string> IconImages(const std::string& iconValue)
     return out;
 }
 
-// The whole text of a plain file, or nothing when any of it cannot be read. Opened without
-// waiting, so that a pipe put there meanwhile cannot hold the program up.
-std::optional<std::string> ReadWhole(const fs::path& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string text;
-    struct stat st {};
-    bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    char chunk[64 * 1024];
-    while (whole) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) whole = false;
-        if (got <= 0) break;
-        text.append(chunk, static_cast<std::size_t>(got));
+// A mimeapps.list as the user keeps it: every line stays exactly as it is, whatever its line
+// end; groups and keys are recognised with the blanks and CR around them ignored, in every group
+// of a name (a file may hold one twice). Lines added go at the end of the group's first
+// occurrence, or in a new group at the end, with the line end the file already uses.
+class MimeAppsList {
+public:
+    explicit MimeAppsList(const std::string& text)
+    {
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = text.find('\n', start);
+            lines_.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start));
+            start = end == std::string::npos ? text.size() : end + 1;
+        }
+        const std::size_t firstEnd = text.find('\n');
+        if (firstEnd != std::string::npos && firstEnd > 0 && text[firstEnd - 1] == '\r') newline_ = "\r\n";
     }
-    ::close(fd);
-    if (!whole) return std::nullopt;
-    return text;
-}
 
-// Writes `content` as the file at a write target: a new file beside it in the target's own
-// folder, moved over it once whole, with the old file's permissions. Missing folders are made
-// for a path that is no link; nothing else but a plain file or a new one is written.
-bool WriteTarget(const files::WriteTarget& target, const std::string& content)
+    bool HasValue(const std::string& group, const std::string& key) const
+    {
+        bool found = false;
+        ForKey(group, key, [&](std::size_t, const std::string& value) { found = found || !value.empty(); });
+        return found;
+    }
+    bool Lists(const std::string& group, const std::string& key, const std::string& item) const
+    {
+        bool found = false;
+        ForKey(group, key, [&](std::size_t, const std::string& value) {
+            for (const std::string& listed : Items(value)) found = found || listed == item;
+        });
+        return found;
+    }
+    // Gives a key without a value (or a missing key) the value.
+    void SetValue(const std::string& group, const std::string& key, const std::string& value)
+    {
+        std::optional<std::size_t> empty;
+        ForKey(group, key, [&](std::size_t line, const std::string&) { empty = empty ? empty : line; });
+        if (empty)
+            lines_[*empty] = key + "=" + value + newline_;
+        else
+            AddLine(group, key + "=" + value);
+    }
+    void AddToList(const std::string& group, const std::string& key, const std::string& item)
+    {
+        std::optional<std::size_t> at;
+        ForKey(group, key, [&](std::size_t line, const std::string&) { at = at ? at : line; });
+        if (!at) return AddLine(group, key + "=" + item + ";");
+        std::string& line = lines_[*at];
+        const std::size_t end = line.find_last_not_of("\r\n \t");
+        std::string head = line.substr(0, end + 1);
+        if (head.back() != ';' && head.back() != '=') head += ';';
+        line = head + item + ";" + newline_;
+    }
+    std::string Text() const
+    {
+        std::string out;
+        for (const std::string& line : lines_) out += line;
+        return out;
+    }
+
+private:
+    static std::string Trim(const std::string& text)
+    {
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        if (first == std::string::npos) return {};
+        return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    }
+    static std::vector<std::string> Items(const std::string& value)
+    {
+        std::vector<std::string> items;
+        std::istringstream in(value);
+        for (std::string item; std::getline(in, item, ';');)
+            if (!Trim(item).empty()) items.push_back(Trim(item));
+        return items;
+    }
+    static bool IsGroup(const std::string& trimmed) { return !trimmed.empty() && trimmed.front() == '['; }
+
+    // Runs `each` with the line index and the value of every line of `key` in a group `group`.
+    void ForKey(const std::string& group, const std::string& key,
+                const std::function<void(std::size_t, const std::string&)>& each) const
+    {
+        bool inGroup = false;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            const std::string line = Trim(lines_[i]);
+            if (IsGroup(line)) {
+                inGroup = line == "[" + group + "]";
+                continue;
+            }
+            const std::size_t equals = line.find('=');
+            if (inGroup && equals != std::string::npos && Trim(line.substr(0, equals)) == key)
+                each(i, Trim(line.substr(equals + 1)));
+        }
+    }
+
+    void AddLine(const std::string& group, const std::string& line)
+    {
+        std::optional<std::size_t> after;  // the group's last line that is not blank
+        bool inGroup = false, seen = false;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            const std::string trimmed = Trim(lines_[i]);
+            if (IsGroup(trimmed)) {
+                if (inGroup) seen = true;
+                inGroup = !seen && trimmed == "[" + group + "]";
+            }
+            if (inGroup && !trimmed.empty()) after = i;
+        }
+        if (!after) {
+            EndLastLine();
+            if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.push_back(newline_);
+            lines_.push_back("[" + group + "]" + newline_);
+            lines_.push_back(line + newline_);
+            return;
+        }
+        if (lines_[*after].back() != '\n') lines_[*after] += newline_;
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*after + 1), line + newline_);
+    }
+    void EndLastLine()
+    {
+        if (!lines_.empty() && lines_.back().back() != '\n') lines_.back() += newline_;
+    }
+
+    std::vector<std::string> lines_;  // each with its own line end, the last perhaps without
+    std::string newline_ = "\n";
+};
+
+// The whole text of a plain file (a link's target counts), or nothing when any of it cannot be
+// read or it is no plain file.
+std::optional<std::string> ReadWhole(const fs::path& path) { return files::ReadWholeFile(path).bytes; }
+
+// The mirror's files are replaced by the one atomic writer, new files with their folders. A file
+// the user made read-only stays as it is, and so does a file in a folder the user may not write:
+// it is not written over in place.
+bool Replace(const fs::path& path, const std::string& content)
 {
-    using Kind = files::WriteTarget::Kind;
-    if (target.kind != Kind::Plain && target.kind != Kind::Missing) return false;
-    const fs::path folder = target.path.has_parent_path() ? target.path.parent_path() : fs::path(".");
-    std::error_code error;
-    if (target.kind == Kind::Missing) fs::create_directories(folder, error);
-    std::string temporary = (folder / ("." + target.path.filename().string() + ".new-XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    mode_t mode = target.mode & 07777;
-    if (target.kind == Kind::Missing) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = ::fchmod(fd, mode) == 0;
-    std::string_view rest = content;
-    while (ok && !rest.empty()) {
-        const ssize_t wrote = ::write(fd, rest.data(), rest.size());
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote < 0) ok = false;
-        else rest.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), target.path.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    return files::ReplaceWhole(path, content, {.makeFolders = true, .inPlaceInLockedFolder = false}).written;
 }
 
 }  // namespace
@@ -300,6 +416,7 @@ std::string DesktopEntry(const FileType& type, bool withIcon)
                         "Type=Application\n"
                         "Name=" + EntryValue(type.typeName) + "\n";
     if (!type.description.empty()) entry += "Comment=" + EntryValue(type.description) + "\n";
+    entry += "TryExec=" + EntryValue(command.program) + "\n";
     entry += "Exec=" + EntryValue(ExecArgument(command.program) + (command.takesFile ? " %f" : "")) + "\n";
     if (withIcon) entry += "Icon=" + EntryValue(IconName(type)) + "\n";
     entry += "MimeType=" + EntryValue(MimeTypeName(type)) + ";\n"
@@ -308,33 +425,39 @@ std::string DesktopEntry(const FileType& type, bool withIcon)
     return entry;
 }
 
-std::string WithDefaultApplication(const std::string& mimeappsList, const std::string& mimeType,
-                                   const std::string& desktopFile)
+std::string WithOurAssociation(const std::string& mimeappsList, const std::string& mimeType,
+                               const std::string& desktopFile, bool defaultElsewhere)
 {
-    const std::string group = "[Default Applications]";
-    const std::string line = mimeType + "=" + desktopFile;
-    std::vector<std::string> lines;
-    std::istringstream in(mimeappsList);
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    MimeAppsList list(mimeappsList);
+    if (list.Lists("Removed Associations", mimeType, desktopFile)) return mimeappsList;
+    if (!defaultElsewhere && !list.HasValue("Default Applications", mimeType))
+        list.SetValue("Default Applications", mimeType, desktopFile);
+    if (!list.Lists("Added Associations", mimeType, desktopFile)) list.AddToList("Added Associations", mimeType, desktopFile);
+    return list.Text();
+}
 
-    auto groupIt = std::find(lines.begin(), lines.end(), group);
-    if (groupIt == lines.end()) {
-        if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
-        lines.push_back(group);
-        lines.push_back(line);
-    } else {
-        auto it = groupIt + 1;
-        for (; it != lines.end() && !(it->size() > 0 && it->front() == '['); ++it) {
-            if (it->rfind(mimeType + "=", 0) == 0) {
-                *it = line;
-                break;
-            }
-        }
-        if (it == lines.end() || it->front() == '[') lines.insert(groupIt + 1, line);
+bool DefaultNamedElsewhere(const XdgFolders& folders, const std::string& mimeType)
+{
+    const fs::path ours = folders.config / "mimeapps.list";
+    for (const fs::path& path : folders.MimeAppsLists()) {
+        if (path == ours) continue;
+        const std::optional<std::string> text = ReadWhole(path);  // none there, or unreadable: no choice made
+        if (text && MimeAppsList(*text).HasValue("Default Applications", mimeType)) return true;
     }
-    std::string out;
-    for (const std::string& l : lines) out += l + "\n";
-    return out;
+    return false;
+}
+
+bool InstalledEntryOpens(const XdgFolders& folders, const std::string& desktopFile, const std::string& mimeType)
+{
+    std::vector<fs::path> dataDirs{folders.data};
+    dataDirs.insert(dataDirs.end(), folders.dataDirs.begin(), folders.dataDirs.end());
+    for (const fs::path& dir : dataDirs) {
+        const std::optional<std::string> text = ReadWhole(dir / "applications" / desktopFile);
+        if (!text) continue;  // the first one there is the one the desktop takes
+        const MimeAppsList entry(*text);
+        return entry.Lists("Desktop Entry", "MimeType", mimeType) && !entry.Lists("Desktop Entry", "Hidden", "true");
+    }
+    return false;
 }
 
 std::optional<std::string> ReplaceableText(const fs::path& path)
@@ -358,7 +481,7 @@ bool UpdateFile(const fs::path& path, const std::function<std::string(const std:
     }
     const std::string content = edit(old);
     if (target.kind == files::WriteTarget::Kind::Plain && content == old) return false;
-    return WriteTarget(target, content);
+    return Replace(path, content);
 }
 
 bool WriteIfChanged(const fs::path& path, const std::string& content)
@@ -366,12 +489,10 @@ bool WriteIfChanged(const fs::path& path, const std::string& content)
     return UpdateFile(path, [&](const std::string&) { return content; });
 }
 
-bool WriteFileWhole(const fs::path& path, const std::string& content)
-{
-    return WriteTarget(files::FindWriteTarget(path), content);
-}
+bool WriteFileWhole(const fs::path& path, const std::string& content) { return Replace(path, content); }
 
-MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool)
+MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const ToolRunner& runTool,
+                             const std::string& installedLauncher)
 {
     MirrorReport report;
     bool mimeChanged = false, entriesChanged = false;
@@ -388,11 +509,17 @@ MirrorReport MirrorToDesktop(const Tree& tree, const XdgFolders& folders, const 
                              MimePackage(type, !icons.empty()));
         const std::string entry = DesktopEntry(type, !icons.empty());
         if (entry.empty()) continue;
+        const std::string mimeType = MimeTypeName(type);
+        // The installed launcher opens the songs already: a second entry would only show twice.
+        if (!installedLauncher.empty() && InstalledEntryOpens(folders, installedLauncher, mimeType)) continue;
         const std::string desktopFile = BaseName(type) + ".desktop";
-        entriesChanged |= write(folders.data / "applications" / desktopFile, entry);
+        const fs::path entryPath = folders.data / "applications" / desktopFile;
+        entriesChanged |= write(entryPath, entry);
+        if (ReplaceableText(entryPath) != entry) continue;  // not written: the list names no such entry
         const fs::path mimeapps = folders.config / "mimeapps.list";
+        const bool defaultElsewhere = DefaultNamedElsewhere(folders, mimeType);
         if (UpdateFile(mimeapps, [&](const std::string& list) {
-                return WithDefaultApplication(list, MimeTypeName(type), desktopFile);
+                return WithOurAssociation(list, mimeType, desktopFile, defaultElsewhere);
             }))
             report.written.push_back(mimeapps);
     }
