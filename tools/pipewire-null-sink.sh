@@ -85,14 +85,15 @@ strumwell_pipewire_end() {
     local dir="$1" name="$2" pid
     strumwell_pipewire_alive "$dir/$name.pid" || { rm -f "$dir/$name.pid"; return 0; }
     pid="$(cat "$dir/$name.pid")"
-    kill -TERM "$pid" 2>/dev/null
-    kill -CONT "$pid" 2>/dev/null
+    kill -TERM "$pid" 2>/dev/null || true
+    kill -CONT "$pid" 2>/dev/null || true
     for _ in $(seq 50); do strumwell_pipewire_alive "$dir/$name.pid" || break; sleep 0.1; done
-    kill -KILL "$pid" 2>/dev/null
+    kill -KILL "$pid" 2>/dev/null || true
     rm -f "$dir/$name.pid"
 }
 
-# Stops every server of the folder's stack and waits for each to end.
+# Stops every server of the folder's stack and waits for each to end. Never fails, so that an
+# exit trap of a shell with `set -e` goes on to what follows it.
 strumwell_pipewire_stop() {
     local dir name
     dir="$(strumwell_pipewire_dir)"

@@ -33,7 +33,8 @@ strumwell_pulse_start() {
 }
 
 # Ends the folder's server (also one stopped by SIGSTOP) and waits for it to go: the pulseaudio
-# whose command line names the folder's socket.
+# whose command line names the folder's socket. Never fails, so that an exit trap of a shell
+# with `set -e` goes on to what follows it.
 strumwell_pulse_stop() {
     local dir proc pid
     dir="${STRUMWELL_PULSE_DIR:-/tmp/strumwell-pulse}"
@@ -41,11 +42,12 @@ strumwell_pulse_stop() {
         [ "$(cat "$proc/comm" 2>/dev/null)" = pulseaudio ] || continue
         tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q "socket=$dir/native " || continue
         pid="${proc#/proc/}"
-        kill -TERM "$pid" 2>/dev/null
-        kill -CONT "$pid" 2>/dev/null
+        kill -TERM "$pid" 2>/dev/null || true
+        kill -CONT "$pid" 2>/dev/null || true
         for _ in $(seq 50); do [ -d "$proc" ] || break; sleep 0.1; done
-        kill -KILL "$pid" 2>/dev/null
+        kill -KILL "$pid" 2>/dev/null || true
     done
+    return 0
 }
 
 if [ "${BASH_SOURCE[0]}" != "$0" ]; then
