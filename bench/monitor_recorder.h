@@ -33,7 +33,8 @@ class MonitorRecorder {
 public:
     // `fragmentUs`: how much the server gathers before it delivers, which also holds the sink to
     // about that latency; 0 asks for nothing, so the sink keeps the latency it would have without
-    // this recorder (for figures on a sink with no other client).
+    // this recorder and may be suspended when nothing else plays (for figures on a sink with no
+    // other client).
     explicit MonitorRecorder(int fragmentUs = 2000) : fragmentUs_(fragmentUs) {}
 
     bool Start()
@@ -177,7 +178,12 @@ private:
     bool OpenStream()
     {
         const pa_sample_spec spec{PA_SAMPLE_S16LE, kMonitorRate, 1};
-        stream_ = pa_stream_new(context_, "monitor", &spec, nullptr);
+        // A recorder that holds nothing keeps no sink awake: on PulseAudio by its flag, on
+        // PipeWire, whose pulse interface passes stream properties on to the node, as a passive one.
+        pa_proplist* properties = pa_proplist_new();
+        if (fragmentUs_ == 0) pa_proplist_sets(properties, "node.passive", "true");
+        stream_ = pa_stream_new_with_proplist(context_, "monitor", &spec, nullptr, properties);
+        pa_proplist_free(properties);
         if (!stream_) return false;
         pa_stream_set_read_callback(stream_, [](pa_stream*, std::size_t, void* self) {
             static_cast<MonitorRecorder*>(self)->Read();
@@ -186,7 +192,7 @@ private:
         attr.maxlength = static_cast<std::uint32_t>(-1);
         attr.fragsize = fragmentUs_ > 0 ? static_cast<std::uint32_t>(pa_usec_to_bytes(fragmentUs_, &spec))
                                         : static_cast<std::uint32_t>(-1);
-        const auto flags = fragmentUs_ > 0 ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_NOFLAGS;
+        const auto flags = fragmentUs_ > 0 ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND;
         return pa_stream_connect_record(stream_, "@DEFAULT_MONITOR@", &attr, flags) == 0;
     }
 

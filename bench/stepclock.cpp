@@ -17,11 +17,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <sched.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -44,6 +39,7 @@
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
 
+#include "machine_load.h"
 #include "monitor_recorder.h"
 #include "player_options.h"
 #include "sounding_song.h"
@@ -127,57 +123,6 @@ std::optional<std::size_t> FindOnset(const std::vector<float>& heard, const std:
     return at;
 }
 
-// The cores this process may run on, as nproc counts them.
-int Cores()
-{
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
-// Runs `stress-ng --cpu N` (N: the cores) until destroyed.
-class Stress {
-public:
-    Stress()
-    {
-        const std::string cpus = std::to_string(Cores());
-        pid_ = fork();
-        if (pid_ == 0) {
-            execlp("stress-ng", "stress-ng", "--cpu", cpus.c_str(), "--quiet", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::this_thread::sleep_for(std::chrono::seconds(2));  // let it load every core
-        int status = 0;
-        if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;  // not installed
-    }
-    ~Stress()
-    {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    bool Running() const { return pid_ > 0; }
-    Stress(const Stress&) = delete;
-    Stress& operator=(const Stress&) = delete;
-
-private:
-    pid_t pid_ = -1;
-};
-
-// The machine's load average over the last minute: other work competes with the step clock's
-// wake-ups, and the figures mean little on a machine busy on every core.
-std::string LoadAverage()
-{
-    std::FILE* f = std::fopen("/proc/loadavg", "r");
-    if (!f) return "unknown";
-    char text[64] = {};
-    const bool read = std::fgets(text, sizeof text, f) != nullptr;
-    std::fclose(f);
-    if (!read) return "unknown";
-    return std::string(text, std::strcspn(text, " "));
-}
-
 double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
@@ -246,7 +191,7 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     player.LoadMovie(0, bench::SoundingClip(1, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-    const std::string loadBefore = LoadAverage();
+    const std::string loadBefore = bench::LoadAverage();
     const int steps = kPages * kCells * cycles;
     const std::int64_t runStartNs = bench::NowNs();
     QEventLoop loop;
@@ -302,9 +247,9 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     const bool complete = static_cast<int>(stamps.clips.size()) == steps + 1 &&
                           stamps.dues.size() == stamps.clips.size() && outOfOrder == 0;
 
-    std::printf("%s, tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps heard of %zu (load average %s, then %s, on %u cores)\n",
+    std::printf("%s, tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps heard of %zu (load average %s, then %s, on %d cores)\n",
                 condition, noteLength, interval, cycles, kPages, count - static_cast<std::size_t>(unheard), count, loadBefore.c_str(),
-                LoadAverage().c_str(), Cores());
+                bench::LoadAverage().c_str(), bench::Cores());
     const GridFit bySamples = FitGrid(onsetMs, gridPoint, interval);
     const GridFit byClock = FitGrid(onClockMs, gridPoint, interval);
     if (bySamples.errors.empty()) {
@@ -360,7 +305,7 @@ int main(int argc, char** argv)
     bool met = true;
     for (const int tempo : tempos) met = Run(tempo, cycles, player, recorder, "idle") && met;
     {
-        Stress stress;
+        bench::Stress stress;
         if (!stress.Running()) {
             std::printf("stepclock: stress-ng did not start; install it (tools/install-deps.sh)\n");
             return 1;
