@@ -49,6 +49,7 @@ strumwell_pipewire_start() {
     export XDG_RUNTIME_DIR="$dir"
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/bus"
     export PULSE_SERVER="unix:$dir/pulse/native"
+    export PULSE_COOKIE="$dir/cookie"  # read, or made, by every pulse client (pactl, the player)
     export PIPEWIRE_RUNTIME_DIR="$dir"
     unset PIPEWIRE_REMOTE
     if ! strumwell_pipewire_alive "$dir/dbus.pid"; then
@@ -110,4 +111,5 @@ else
     echo "export PIPEWIRE_RUNTIME_DIR='$PIPEWIRE_RUNTIME_DIR'"
     echo "export DBUS_SESSION_BUS_ADDRESS='$DBUS_SESSION_BUS_ADDRESS'"
     echo "export PULSE_SERVER='$PULSE_SERVER'"
+    echo "export PULSE_COOKIE='$PULSE_COOKIE'"
 fi

@@ -5,17 +5,20 @@
 # or run it and evaluate the export lines it prints:
 #     eval "$(tools/pulse-null-sink.sh)"
 # and stop the server with strumwell_pulse_stop (sourced) or `tools/pulse-null-sink.sh stop`.
-# STRUMWELL_PULSE_DIR picks the folder of the socket (default /tmp/strumwell-pulse).
+# STRUMWELL_PULSE_DIR picks the folder of the socket (default /tmp/strumwell-pulse). Nothing in the
+# user's home is read or written: the server's state and the cookie of the server and of every
+# client started with these variables lie in that folder.
 
 strumwell_pulse_start() {
     local dir="${STRUMWELL_PULSE_DIR:-/tmp/strumwell-pulse}"
     mkdir -p "$dir" && chmod 700 "$dir" || return 1
     export XDG_RUNTIME_DIR="$dir"
     export PULSE_SERVER="unix:$dir/native"
+    export PULSE_COOKIE="$dir/cookie"
     if ! pactl info >/dev/null 2>&1; then
-        pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+        PULSE_STATE_PATH="$dir/state" pulseaudio --daemonize=yes -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
             --log-target=file:"$dir/pulse.log" \
-            --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+            --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1 auth-cookie=$dir/cookie" \
             --load="module-null-sink sink_name=strumwell_null rate=48000 channels=2" \
             >/dev/null 2>&1
         local tries=0
@@ -58,4 +61,5 @@ else
     strumwell_pulse_start || exit 1
     echo "export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'"
     echo "export PULSE_SERVER='$PULSE_SERVER'"
+    echo "export PULSE_COOKIE='$PULSE_COOKIE'"
 fi
