@@ -48,7 +48,7 @@ void Report(const char* what, std::vector<double> ms, double target)
 {
     if (ms.empty()) return;
     std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * ms.size()))]; };
+    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * static_cast<double>(ms.size())))]; };
     std::printf("%-46s median %8.2f ms   p90 %8.2f ms   max %8.2f ms   (%zu runs", what, at(0.5), at(0.9),
                 ms.back(), ms.size());
     if (target > 0) std::printf("; target median < %.0f ms: %s", target, at(0.5) < target ? "met" : "MISSED");

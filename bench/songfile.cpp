@@ -44,7 +44,7 @@ using Clock = std::chrono::steady_clock;
 void Report(const char* what, std::vector<double> ms, double target)
 {
     std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * ms.size()))]; };
+    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * static_cast<double>(ms.size())))]; };
     std::printf("%-30s median %7.3f ms   p99 %7.3f ms   max %7.3f ms", what, at(0.5), at(0.99), ms.back());
     if (target > 0) std::printf("   (target %.0f ms: %s)", target, at(0.99) < target ? "met" : "MISSED");
     std::printf("\n");
@@ -119,8 +119,8 @@ void HostileValues(int runs, const QTemporaryDir& folder)
         {"check, 3 MB page count", SongWithLine(7, std::string(3u << 20, '0') + "3")},
         {"check, 3 MB token", SongWithLine(11, huge)}};
     for (const auto& [what, bytes] : checks)
-        Report(what, Time(runs, [&] {
-                   (void)strumwell::songfile::CheckSongFile(bytes, strumwell::songfile::Entry::FileMenu);
+        Report(what, Time(runs, [&text = bytes] {
+                   (void)strumwell::songfile::CheckSongFile(text, strumwell::songfile::Entry::FileMenu);
                }), 0);
 
     // A 3 MB title, opened by File > Open into the shown window, until it is painted.

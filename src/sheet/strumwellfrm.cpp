@@ -10,18 +10,25 @@ namespace {
 // The window's client area, in twips.
 constexpr int kClientWidth = 11505;
 constexpr int kClientHeight = 7860;
+
+// The services given, but for the message box, which is `box`.
+platform::Services WithMessageBox(platform::Services given, platform::MessageBox& box)
+{
+    given.messageBox = &box;
+    return given;
+}
+
 }  // namespace
 
 Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::string commandLine,
                            std::string clipFolder)
     : forms::Form("Fretlane Strumwell", kClientWidth, kClientHeight),
       swfFlashScreen(*platformServices.flash),
-      services(platformServices),
+      services(WithMessageBox(platformServices, messages_)),
       commandLine_(std::move(commandLine)),
       clipFolder_(std::move(clipFolder)),
       messages_(*platformServices.messageBox)
 {
-    services.messageBox = &messages_;
     BuildSymbolLibrary();
     BuildWindowDesign();
     ConnectHandlers();

@@ -158,8 +158,8 @@ public:
     forms::Timer Timer1;
     platform::FlashControl& swfFlashScreen;
     // The services the window was given, but for its message box: the window's own messages_,
-    // which passes what it is told on to the given one.
-    platform::Services services;
+    // which passes what it is told on to the given one. Fixed for the window's life.
+    const platform::Services services;
 
     // The program's whole command line, as one text.
     const std::string& Command() const { return commandLine_; }

@@ -161,5 +161,22 @@ TEST_F(Files, LockedFolderWithoutWritingInPlace)
     EXPECT_EQ(Names(folder), std::vector<std::string>{"list"});
 }
 
+// A replaced file keeps its owner and group, also when root saves another user's file.
+TEST_F(Files, ReplacedFileKeepsItsOwner)
+{
+    using strumwell::testing::WithoutRights;
+    if (::geteuid() != 0 || !WithoutRights::Possible()) GTEST_SKIP() << "giving a file away takes root";
+    const fs::path file = Path("song");
+    Write(file, "old");
+    WithoutRights::Give(file);
+    const Replaced written = ReplaceWhole(file, "new");
+    ASSERT_TRUE(written.written) << written.error;
+    struct stat now {};
+    ASSERT_EQ(::stat(file.c_str(), &now), 0);
+    EXPECT_EQ(now.st_uid, WithoutRights::Uid());
+    EXPECT_EQ(now.st_gid, WithoutRights::Gid());
+    EXPECT_EQ(Read(file), "new");
+}
+
 }  // namespace
 }  // namespace platform::files

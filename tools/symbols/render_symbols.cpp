@@ -66,10 +66,12 @@ std::vector<Named> AllSymbols()
         all.push_back({QStringLiteral("pct%1chord").arg(Text(voicing.token)), art::Chord(voicing.token)});
         all.push_back({QStringLiteral("pctChordName%1").arg(Text(voicing.token)), art::ChordName(voicing.token)});
     }
-    for (int s = 1; s <= 6; ++s)
+    int s = 0;  // strings 1 (high E) to 6, in the order of kOrdinals
+    for (const char* ordinal : kOrdinals) {
+        ++s;
         for (int f = 0; f <= 12; ++f)
-            all.push_back({QStringLiteral("pct%1String_%2").arg(QLatin1String(kOrdinals[s - 1])).arg(f),
-                           art::Note(s, f)});
+            all.push_back({QStringLiteral("pct%1String_%2").arg(QLatin1String(ordinal)).arg(f), art::Note(s, f)});
+    }
     return all;
 }
 

@@ -31,6 +31,18 @@ bool IsReadOnly(const WriteTarget& target)
     return (target.mode & S_IWUSR) == 0 || ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
+// The new version belongs to whoever owned the old one, where this user may give it so (root
+// may; another user may keep the old file's group if it is one of theirs), so that saving a song
+// as root does not take it from the user it belongs to. Where neither may be, it is this user's,
+// as any file they make. Before the mode is set, which a change of owner may clear bits of.
+void KeepOwner(int fd, const WriteTarget& target)
+{
+    struct stat made {};
+    if (::fstat(fd, &made) != 0 || (made.st_uid == target.owner && made.st_gid == target.group)) return;
+    if (::fchown(fd, target.owner, target.group) == 0) return;
+    if (made.st_gid != target.group) (void)::fchown(fd, static_cast<uid_t>(-1), target.group);
+}
+
 mode_t NewFileMode()
 {
     const mode_t mask = ::umask(0);
@@ -111,6 +123,7 @@ bool ReplacingFile::Open()
     // Held until the new version is in place, so that another write of the same file knows it
     // is still being written.
     ::flock(fd_, LOCK_EX | LOCK_NB);
+    if (replacesFile_) KeepOwner(fd_, target);
     const mode_t mode = replacesFile_ ? (target.mode & 07777) : NewFileMode();
     if (::fchmod(fd_, mode) != 0) return Fail();
     return true;

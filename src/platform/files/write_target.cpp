@@ -38,6 +38,7 @@ WriteTarget FindWriteTarget(const fs::path& path)
                                                 : WriteTarget::Kind::Special;
             target.mode = st.st_mode;
             target.owner = st.st_uid;
+            target.group = st.st_gid;
             return target;
         }
         if (links == kMostLinks) {

@@ -21,7 +21,8 @@ struct WriteTarget {
     std::filesystem::path path;  // the path itself, or the last target of its links
     Kind kind = Kind::Missing;
     mode_t mode = 0;             // type and permission bits, for Plain, Folder and Special
-    uid_t owner = 0;
+    uid_t owner = 0;             // for Plain, Folder and Special
+    gid_t group = 0;
     int error = 0;               // errno, for Unreachable
     bool viaLink = false;
 };

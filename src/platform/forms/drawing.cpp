@@ -18,7 +18,7 @@ constexpr Colour kSystemColourBit = 0x80000000u;
 // A system colour is known by its number, the low byte: the button face is number 15.
 constexpr Colour SystemColourNumber(Colour colour) { return colour & 0xFFu; }
 
-int Himetric(double devicePixels) { return static_cast<int>(std::lround(devicePixels * 2540.0 / 96.0)); }
+int Himetric(double devicePixels) { return static_cast<int>(std::lround(devicePixels * 2540.0 / kScreenPixelsPerInch)); }
 
 }  // namespace
 
@@ -56,7 +56,7 @@ QFont DesignFont(const Font& font)
     else  // Arial, and MS Sans Serif, which has Arial's widths
         family = hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
     QFont f(family);
-    f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
+    f.setPixelSize(static_cast<int>(std::lround(font.points * kScreenPixelsPerInch / kPointsPerInch)));
     f.setBold(font.bold);
     f.setStyleStrategy(QFont::PreferDefault);
     return f;

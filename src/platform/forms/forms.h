@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/scale_units.h"
+
 class QFont;
 class QImage;
 class QRect;
@@ -39,7 +41,6 @@ using Colour = std::uint32_t;
 inline constexpr Colour kSystemWindowColour = 0x80000005;  // the desktop's window background
 inline constexpr Colour kSystemButtonColour = 0x8000000F;  // the desktop's button face
 
-inline constexpr int kTwipsPerPixel = 15;
 int TwipsToPixels(int twips);
 
 struct Font {

@@ -9,8 +9,8 @@ namespace {
 double UnitsPerInch(int unit, double pixelsPerInch)
 {
     switch (unit) {
-    case vbTwips: return 1440.0;
-    case vbPoints: return 72.0;
+    case vbTwips: return kTwipsPerInch;
+    case vbPoints: return kPointsPerInch;
     case vbPixels: return pixelsPerInch;
     case vbInches: return 1.0;
     case vbMillimeters: return 25.4;

@@ -13,7 +13,11 @@ inline constexpr int vbMillimeters = 6;
 inline constexpr int vbCentimeters = 7;
 inline constexpr int vbHimetric = 8;  // hundredths of a millimetre
 
+inline constexpr double kTwipsPerInch = 1440.0;
+inline constexpr double kPointsPerInch = 72.0;
 inline constexpr double kScreenPixelsPerInch = 96.0;
+// A screen pixel in twips: 15.
+inline constexpr int kTwipsPerPixel = static_cast<int>(kTwipsPerInch / kScreenPixelsPerInch);
 
 // `value` in unit `from` converted to unit `to`, pixels being 1/pixelsPerInch of an inch. An unknown
 // unit code throws std::invalid_argument.

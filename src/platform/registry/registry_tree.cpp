@@ -121,6 +121,12 @@ const Key* Tree::Find(std::string_view path) const
 
 Key* Tree::FindKey(std::string_view path) { return const_cast<Key*>(std::as_const(*this).Find(path)); }
 
+Key& Tree::RootKey()
+{
+    if (Key* root = FindKey("")) return *root;
+    return *keys_.insert(keys_.begin(), Key{});
+}
+
 bool Tree::Create(std::string_view path)
 {
     bool made = false;
@@ -139,12 +145,8 @@ bool Tree::Create(std::string_view path)
 bool Tree::Set(std::string_view path, const std::string& name, std::uint32_t type,
                const std::string& data)
 {
-    Key* key = path.empty() ? nullptr : FindKey(path);
-    if (!key) {
-        if (!path.empty()) return false;
-        if (!Find("")) keys_.insert(keys_.begin(), Key{});
-        key = FindKey("");
-    }
+    Key* key = path.empty() ? &RootKey() : FindKey(path);
+    if (!key) return false;
     for (Value& v : key->values) {
         if (!SameText(v.name, name)) continue;
         if (v.type == type && v.data == data) return false;
@@ -185,11 +187,7 @@ Tree Tree::FromText(std::string_view text)
                 continue;
             }
             tree.Create(path);
-            current = tree.FindKey(path);
-            if (!current && path.empty()) {
-                tree.keys_.insert(tree.keys_.begin(), Key{});
-                current = tree.FindKey("");
-            }
+            current = path.empty() ? &tree.RootKey() : tree.FindKey(path);
             continue;
         }
         Value value;

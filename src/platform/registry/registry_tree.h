@@ -44,6 +44,8 @@ public:
 
 private:
     Key* FindKey(std::string_view path);
+    // The root key, made first in the list when missing, since values may be set on it.
+    Key& RootKey();
     std::vector<Key> keys_;
 };
 
