@@ -1,58 +1,33 @@
 #include "platform/flash/clip_cache.h"
 
 #include "platform/drive/drive_mapping.h"
+#include "platform/files/read_file.h"
 
 #include <SDL.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 namespace platform::sound {
-namespace {
 
 namespace fs = std::filesystem;
 
-// The whole file, if it is a regular file. Opened without blocking and checked once open, so that
-// a FIFO or a device in its place (or put there meanwhile) is never waited on.
-std::optional<std::vector<Uint8>> ReadRegularFile(const fs::path& file)
-{
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::vector<Uint8>> bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        bytes.emplace();
-        std::array<Uint8, 65536> chunk;
-        for (;;) {
-            const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            bytes->insert(bytes->end(), chunk.begin(), chunk.begin() + got);
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
-
-}  // namespace
+// The clips are a few hundred kilobytes; anything far larger named like one is not a clip, and is
+// not read into memory.
+constexpr std::size_t kLargestClip = 64u << 20;
 
 std::unique_ptr<Clip> DecodeClip(const fs::path& file)
 {
     auto clip = std::make_unique<Clip>();
-    const auto bytes = ReadRegularFile(file);
-    if (!bytes || bytes->empty()) return clip;
+    // Only a regular file is read, so a pipe or a device named like a clip is never waited on.
+    const files::FileContents read = files::ReadWholeFile(file, kLargestClip);
+    if (!read.bytes || read.bytes->empty()) return clip;
+    const std::string& bytes = *read.bytes;
     SDL_AudioSpec spec;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    SDL_RWops* source = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &data, &length)) return clip;
     SDL_AudioCVT cvt;
     if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1, kRate) >= 0) {
