@@ -190,7 +190,7 @@ private:
         }, this);
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.fragsize = fragmentUs_ > 0 ? static_cast<std::uint32_t>(pa_usec_to_bytes(fragmentUs_, &spec))
+        attr.fragsize = fragmentUs_ > 0 ? static_cast<std::uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(fragmentUs_), &spec))
                                         : static_cast<std::uint32_t>(-1);
         const auto flags = fragmentUs_ > 0 ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND;
         return pa_stream_connect_record(stream_, "@DEFAULT_MONITOR@", &attr, flags) == 0;
