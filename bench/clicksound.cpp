@@ -23,6 +23,7 @@
 #include "platform/drive/drive_mapping.h"
 #include "platform/flash/sound_flash.h"
 
+#include "installed_clips.h"
 #include "machine_load.h"
 #include "monitor_recorder.h"
 #include "player_options.h"
@@ -46,7 +47,7 @@ constexpr int kCalls = 50;
 constexpr auto kSpacing = 250ms;
 constexpr auto kRestAfter = 150ms;  // silence before the next call, so each onset stands clear
 constexpr float kThreshold = 0.01f;
-const std::string kFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+const std::string kFolder = bench::InstalledClips();
 const std::string kClip = "2ndStringB.swf";
 
 using bench::MonitorRecorder;

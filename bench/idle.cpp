@@ -15,6 +15,7 @@
 #include "platform/services.h"
 #include "sheet/strumwellfrm.h"
 
+#include "installed_clips.h"
 #include "listening.h"
 #include "player_options.h"
 #include "sounding_song.h"
@@ -46,7 +47,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr auto kSettle = 3s;
-const std::string kFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+const std::string kFolder = bench::InstalledClips();
 
 // Plays a click and waits until the player has closed its stream after it; says how it went.
 bool ClickThenSilence(platform::SoundFlash& flash)
@@ -143,7 +144,7 @@ bool MeasurePlaying(platform::SoundFlash& flash, const Tempo& tempo, const std::
 {
     platform::Services services;
     services.flash = &flash;
-    strumwell::Strumwellfrm w(services, "");
+    strumwell::Strumwellfrm w(services, "", bench::InstalledClips());
     w.Form_Load();
     w.Show();
     bench::PutSoundingSong(w, tempo.noteLength);

@@ -9,6 +9,8 @@
 
 #include "platform/flash/sound_flash.h"
 
+#include "installed_clips.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,7 +21,7 @@ namespace bench {
 inline platform::SoundFlash::Options PlayerOptions()
 {
     platform::SoundFlash::Options options;
-    options.preloadFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+    options.preloadFolder = bench::InstalledClips();
     const auto number = [](const char* name, int& into) {
         if (const char* text = std::getenv(name)) into = std::atoi(text);
     };

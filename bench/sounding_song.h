@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "installed_clips.h"
 #include "playback/clip_table.h"
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
@@ -22,7 +23,7 @@ inline std::string SoundingToken(int page, int k)
 // The clip the cell plays last.
 inline std::string SoundingClip(int page, int k)
 {
-    return strumwell::clips::ClipPath(strumwell::clips::FindClipRow(SoundingToken(page, k))->clips.back());
+    return bench::InstalledClip(strumwell::clips::FindClipRow(SoundingToken(page, k))->clips.back());
 }
 
 // Fills all three pages of `w`, page 1 on show, and sets the tempo.

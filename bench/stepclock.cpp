@@ -39,6 +39,7 @@
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
 
+#include "installed_clips.h"
 #include "machine_load.h"
 #include "monitor_recorder.h"
 #include "player_options.h"
@@ -67,7 +68,7 @@ public:
         costUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - before).count());
         if (onLoad) onLoad();
     }
-    std::string restPath = strumwell::clips::ClipPath(strumwell::clips::kRestClip);
+    std::string restPath = bench::InstalledClip(strumwell::clips::kRestClip);
     std::vector<Clock::time_point> dues;
     std::vector<std::string> clips;
     std::vector<double> costUs;  // what each load cost the step that made it
@@ -178,7 +179,7 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     StepStamps stamps(player);
     platform::Services services;
     services.flash = &stamps;
-    strumwell::Strumwellfrm w(services, "");
+    strumwell::Strumwellfrm w(services, "", bench::InstalledClips());
     w.Form_Load();
     w.Show();
     bench::PutSoundingSong(w, noteLength);

@@ -34,11 +34,6 @@ Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::stri
     ConnectHandlers();
 }
 
-Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::string commandLine)
-    : Strumwellfrm(platformServices, std::move(commandLine), std::string(clips::kInstalledClipFolder))
-{
-}
-
 Strumwellfrm::~Strumwellfrm() = default;
 
 // Every event of the design, bound to its handler.

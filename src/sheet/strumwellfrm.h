@@ -134,8 +134,6 @@ class Strumwellfrm : public forms::Form {
 public:
     // `clipFolder`: where the clips lie (sheet/clip_names.h).
     Strumwellfrm(const platform::Services& services, std::string commandLine, std::string clipFolder);
-    // Over the installed program's clip folder, for makers that hand in none (the benches).
-    Strumwellfrm(const platform::Services& services, std::string commandLine);
     ~Strumwellfrm() override;
 
     // The two fields of the window, in this order.

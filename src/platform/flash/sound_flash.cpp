@@ -20,7 +20,6 @@ namespace {
 using sound::Clip;
 using sound::kRate;
 
-constexpr const char* kClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
 constexpr std::size_t kMaxWaiting = 64;  // commands not yet taken by the output; more than enough
 
 std::int64_t ToNs(SoundFlash::TimePoint t)
@@ -214,10 +213,10 @@ bool SoundFlash::RealtimeAudio() const { return impl_->output->Realtime(); }
 
 int SoundFlash::Connections() const { return impl_->output->Connections(); }
 
-std::unique_ptr<FlashControl> CreateFlashControl()
+std::unique_ptr<FlashControl> CreateFlashControl(std::string clipFolder)
 {
     SoundFlash::Options options;
-    options.preloadFolder = kClipFolder;
+    options.preloadFolder = std::move(clipFolder);
     return std::make_unique<SoundFlash>(std::move(options));
 }
 
