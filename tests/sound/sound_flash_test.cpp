@@ -56,25 +56,48 @@ protected:
     }
 };
 
+// What the default sink's monitor heard while `play` ran, recorded from `lead` before it, and where
+// its first audible sample lies; nothing, with the test failed and told why, when the monitor
+// cannot be recorded or nothing was heard.
+struct Heard {
+    std::vector<float> samples;
+    std::size_t onset = 0;
+};
+template <typename Play>
+std::optional<Heard> HeardWhile(Play play, std::chrono::milliseconds lead = 200ms)
+{
+    MonitorRecording recording;
+    if (!recording.Start()) {
+        ADD_FAILURE() << "parec cannot record the default sink's monitor";
+        return std::nullopt;
+    }
+    std::this_thread::sleep_for(lead);
+    play();
+    Heard heard{recording.Stop()};
+    heard.onset = FirstAudible(heard.samples);
+    if (heard.onset >= heard.samples.size()) {
+        ADD_FAILURE() << "nothing was heard";
+        return std::nullopt;
+    }
+    return heard;
+}
+
 // A note, replaced by another, cut off by the rest. Judged by what is heard in order, not by when:
 // a busy machine may run the test's own steps late.
 TEST_F(SoundFlashOnServer, LoadReplacesTheClipAndRestCutsItOff)
 {
     auto flash = OpenPlayer(true);
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    std::this_thread::sleep_for(200ms);
-    flash->LoadMovie(0, kFolder + "3rdStringA.swf");  // A3
-    std::this_thread::sleep_for(400ms);
-    flash->LoadMovie(0, kFolder + "rest.swf");
-    flash->LoadMovie(0, kFolder + "2ndStringE.swf");  // E4
-    std::this_thread::sleep_for(400ms);
-    flash->LoadMovie(0, kFolder + "rest.swf");
-    std::this_thread::sleep_for(800ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile([&] {
+        flash->LoadMovie(0, kFolder + "3rdStringA.swf");  // A3
+        std::this_thread::sleep_for(400ms);
+        flash->LoadMovie(0, kFolder + "rest.swf");
+        flash->LoadMovie(0, kFolder + "2ndStringE.swf");  // E4
+        std::this_thread::sleep_for(400ms);
+        flash->LoadMovie(0, kFolder + "rest.swf");
+        std::this_thread::sleep_for(800ms);
+    });
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     const std::size_t end = LastAudible(heard);
     const auto track = PitchTrack(heard, onset + Ms(20), end, 150, 500);
     // Where the second note takes over: the first window that reads E4.
@@ -96,15 +119,12 @@ TEST_F(SoundFlashOnServer, LoadReplacesTheClipAndRestCutsItOff)
 TEST_F(SoundFlashOnServer, ClipNotDecodedYetSoundsWhenReady)
 {
     auto flash = OpenPlayer(false);
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    std::this_thread::sleep_for(200ms);
-    flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2
-    std::this_thread::sleep_for(800ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile([&] {
+        flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2
+        std::this_thread::sleep_for(800ms);
+    });
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), onset + Ms(520), 75, 500), kA2), 0.8);
 }
 
@@ -143,28 +163,25 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
         options.startDelay = c.clickDelay;
         SoundFlash flash(options);
         ASSERT_TRUE(flash.WaitUntilReady(5s));
-        MonitorRecording recording;
-        ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-        std::this_thread::sleep_for(200ms);
-        if (c.playingBefore) {
-            flash.LoadMovie(0, e4);  // the stream opens and settles
-            std::this_thread::sleep_for(500ms);
-        }
-        // In a playing stream the first load is placed in the queue before the second is made.
-        if (c.clickFirst) {
-            flash.LoadMovie(0, a3);
-            std::this_thread::sleep_for(c.between);
-            StepLoad(flash, e4);
-        } else {
-            StepLoad(flash, a3);
-            std::this_thread::sleep_for(c.between);
-            flash.LoadMovie(0, e4);
-        }
-        std::this_thread::sleep_for(2500ms);
-        const auto heard = recording.Stop();
-
-        const std::size_t onset = FirstAudible(heard);
-        ASSERT_LT(onset, heard.size()) << "nothing was heard";
+        const auto recorded = HeardWhile([&] {
+            if (c.playingBefore) {
+                flash.LoadMovie(0, e4);  // the stream opens and settles
+                std::this_thread::sleep_for(500ms);
+            }
+            // In a playing stream the first load is placed in the queue before the second is made.
+            if (c.clickFirst) {
+                flash.LoadMovie(0, a3);
+                std::this_thread::sleep_for(c.between);
+                StepLoad(flash, e4);
+            } else {
+                StepLoad(flash, a3);
+                std::this_thread::sleep_for(c.between);
+                flash.LoadMovie(0, e4);
+            }
+            std::this_thread::sleep_for(2500ms);
+        });
+        ASSERT_TRUE(recorded);
+        const auto& [heard, onset] = *recorded;
         const auto track = PitchTrack(heard, onset + Ms(20), LastAudible(heard), 150, 500);
         EXPECT_GT(ShareAt(track, kE4), 0.8);
         EXPECT_EQ(ShareAt(track, kA3), 0.0) << "the replaced clip sounded";
@@ -177,17 +194,14 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
 TEST_F(SoundFlashOnServer, StepsClipDecodedLateSoundsInItsPlaceAndInFull)
 {
     auto flash = OpenPlayer(false, 2000ms, 1s);
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    std::this_thread::sleep_for(200ms);
-    flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2, decoded at this click
-    std::this_thread::sleep_for(300ms);
-    StepLoad(*flash, kFolder + "2ndStringE.swf");  // E4, not decoded yet, due a second from now
-    std::this_thread::sleep_for(3500ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile([&] {
+        flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2, decoded at this click
+        std::this_thread::sleep_for(300ms);
+        StepLoad(*flash, kFolder + "2ndStringE.swf");  // E4, not decoded yet, due a second from now
+        std::this_thread::sleep_for(3500ms);
+    });
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     const auto track = PitchTrack(heard, onset + Ms(20), LastAudible(heard), 75, 500);
     const auto second = std::find_if(track.begin(), track.end(), [](const auto& hz) { return Near(hz, kE4); });
     ASSERT_NE(second, track.end()) << "the step's clip was never heard";
@@ -213,14 +227,14 @@ TEST_F(SoundFlashOnServer, SilenceClosesTheStreamAndTheNextLoadSounds)
     flash->LoadMovie(0, kFolder + "rest.swf");
     for (int i = 0; i < 500 && flash->StreamOpen(); ++i) std::this_thread::sleep_for(10ms);
     ASSERT_FALSE(flash->StreamOpen()) << "the stream stayed open through 5 s of silence";
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    flash->LoadMovie(0, kFolder + "3rdStringA.swf");
-    std::this_thread::sleep_for(600ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile(
+        [&] {
+            flash->LoadMovie(0, kFolder + "3rdStringA.swf");
+            std::this_thread::sleep_for(600ms);
+        },
+        0ms);
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), onset + Ms(420), 150, 500), kA3), 0.8);
 }
 
@@ -235,16 +249,16 @@ TEST_F(SoundFlashOnServer, WhatSilencesASoundingNote)
     auto flash = OpenPlayer(true);
     for (const std::string& silence : {kFolder + "rest.swf", kFolder + "NoSuchClip.swf", fifo}) {
         SCOPED_TRACE(silence);
-        MonitorRecording recording;
-        ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-        flash->LoadMovie(0, kFolder + "3rdStringA.swf");
-        std::this_thread::sleep_for(300ms);
-        flash->LoadMovie(0, silence);
-        std::this_thread::sleep_for(900ms);
-        const auto heard = recording.Stop();
-
-        const std::size_t onset = FirstAudible(heard);
-        ASSERT_LT(onset, heard.size()) << "nothing was heard";
+        const auto recorded = HeardWhile(
+            [&] {
+                flash->LoadMovie(0, kFolder + "3rdStringA.swf");
+                std::this_thread::sleep_for(300ms);
+                flash->LoadMovie(0, silence);
+                std::this_thread::sleep_for(900ms);
+            },
+            0ms);
+        ASSERT_TRUE(recorded);
+        const auto& [heard, onset] = *recorded;
         const std::size_t end = LastAudible(heard);
         EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), end, 150, 500), kA3), 0.8);
         EXPECT_LT(static_cast<double>(end - onset) / kRate, 1.2) << "the note was not cut off (the clip lasts 2 s)";
