@@ -17,8 +17,9 @@
 //   CLICKSOUND_IDLE_ONLY=1 build/bench/clicksound                          # without the stressed run
 //
 // Dropouts: stretches of 1 ms or more of digital silence inside the first 130 ms of a sounding
-// clip at the sink (the clip itself has none there, and the rest cuts it off at 150 ms), and the
-// server's count of underflows.
+// clip at the sink (the clip itself has none there), and the server's count of underflows. The
+// rest called 150 ms after a clip starts when it is due, so it cuts short a clip that started
+// late (on a sink that runs a long quantum); the watch ends where the rest is due.
 
 #include "platform/drive/drive_mapping.h"
 #include "platform/flash/sound_flash.h"
@@ -109,17 +110,21 @@ struct Heard {
     int cutStarts = 0;
 };
 
-Heard Listen(MonitorRecorder& recorder, const std::vector<std::int64_t>& callNs)
+// `restNs[k]`: when the rest after call k was made.
+Heard Listen(MonitorRecorder& recorder, const std::vector<std::int64_t>& callNs, const std::vector<std::int64_t>& restNs)
 {
     const double clipOnsetMs = static_cast<double>(ClipOnset()) * 1000.0 / kRate;
     constexpr std::size_t kGap = kRate / 1000;      // 1 ms
     constexpr std::size_t kWatch = kRate * 130 / 1000;  // 130 ms of the clip
     const std::vector<float> samples = recorder.Samples();
     Heard heard;
-    for (const std::int64_t call : callNs) {
+    const double startDelayNs = std::chrono::duration<double, std::nano>(platform::SoundFlash::Options{}.startDelay).count();
+    for (std::size_t k = 0; k < callNs.size(); ++k) {
+        const std::int64_t call = callNs[k];
         // A clock fitted around each call: the sink's rate may wander a little over the run.
         const auto wide = recorder.Clock(call - 1'000'000'000, call + 1'000'000'000);
         const double first = (static_cast<double>(call) - wide.zeroNs) / wide.nsPerSample - kRate / 50.0;
+        const double restDue = (static_cast<double>(restNs[k]) + startDelayNs - wide.zeroNs) / wide.nsPerSample - 2.0 * kGap;
         for (auto i = static_cast<std::size_t>(std::max(0.0, first)); i < samples.size(); ++i) {
             if (!(std::fabs(samples[i]) > kThreshold)) continue;  // NaN: lost by the recording
             const auto clock = recorder.Around(i, wide);
@@ -127,7 +132,8 @@ Heard Listen(MonitorRecorder& recorder, const std::vector<std::int64_t>& callNs)
             heard.onClock.push_back((clock.At(i + 1) - static_cast<double>(call)) / 1e6 - clipOnsetMs);
             heard.cutStarts += !StartsWhole(samples, i);
             std::size_t quiet = 0;
-            for (std::size_t j = i; j < std::min(samples.size(), i + kWatch); ++j) {
+            const std::size_t watchEnd = std::min({samples.size(), i + kWatch, static_cast<std::size_t>(std::max(0.0, restDue))});
+            for (std::size_t j = i; j < watchEnd; ++j) {
                 quiet = samples[j] == 0.0f ? quiet + 1 : 0;
                 if (quiet == kGap) ++heard.dropouts;
             }
@@ -226,7 +232,7 @@ bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Opti
     const std::string loadBefore = bench::LoadAverage();
 
     const std::uint64_t underflowsBefore = flash.Underflows();
-    std::vector<std::int64_t> callNs;
+    std::vector<std::int64_t> callNs, restNs;
     // What each LoadMovie call costs its caller, clicks and rests alike: into a playing stream,
     // and the first call after silence, which opens the stream again.
     std::vector<double> playingCostUs;
@@ -242,10 +248,10 @@ bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Opti
         std::this_thread::sleep_until(next);
         callNs.push_back(timedLoad(kClip, flash.StreamOpen() ? playingCostUs : openingCostUs));
         std::this_thread::sleep_until(next + kRestAfter);
-        timedLoad("rest.swf", playingCostUs);
+        restNs.push_back(timedLoad("rest.swf", playingCostUs));
         next += kSpacing;
     }
-    std::vector<std::int64_t> afterSilenceNs;
+    std::vector<std::int64_t> afterSilenceNs, afterSilenceRestNs;
     int closed = 0;
     for (int i = 0; i < silences; ++i) {
         std::this_thread::sleep_for(10s);
@@ -253,15 +259,15 @@ bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Opti
         closed += opens;
         afterSilenceNs.push_back(timedLoad(kClip, opens ? openingCostUs : playingCostUs));
         std::this_thread::sleep_for(kRestAfter);
-        timedLoad("rest.swf", playingCostUs);
+        afterSilenceRestNs.push_back(timedLoad("rest.swf", playingCostUs));
     }
     std::this_thread::sleep_for(500ms);
     const std::uint64_t underflows = flash.Underflows() - underflowsBefore;
 
     const std::int64_t since = callNs.front() - 200'000'000;
     const auto overall = recorder.Clock(since);
-    const Heard burst = Listen(recorder, callNs);
-    const Heard quiet = Listen(recorder, afterSilenceNs);
+    const Heard burst = Listen(recorder, callNs, restNs);
+    const Heard quiet = Listen(recorder, afterSilenceNs, afterSilenceRestNs);
     std::printf("%s (load average %s, then %s, on %d cores):\n", condition, loadBefore.c_str(),
                 bench::LoadAverage().c_str(), bench::Cores());
     if (burst.delays.size() != callNs.size() || quiet.delays.size() != afterSilenceNs.size()) {

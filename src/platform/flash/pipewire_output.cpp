@@ -255,6 +255,10 @@ private:
         spa_data& data = buffer->buffer->datas[0];
         auto* out = static_cast<float*>(data.data);
         if (!out) return;
+        // An inactive stream takes no part in the graph's cycles: the ticks it missed while
+        // resting are no underflow.
+        const bool resumed = resumed_.exchange(false);
+        if (resumed) lastTicks_.reset();
         if (!started_) {
             started_ = true;
             host_.source.StreamStarted();
@@ -291,7 +295,7 @@ private:
             quickWanted_ = quick;
             pw_loop_signal_event(pw_thread_loop_get_loop(loop_), wakeEvent_);
         }
-        if (resumed_.exchange(false) || host_.source.Busy()) quietSinceNs_ = now;
+        if (resumed || host_.source.Busy()) quietSinceNs_ = now;
         if (!closeWanted_ && now - quietSinceNs_ >= std::chrono::nanoseconds(host_.options.idleAfter).count()) {
             closeWanted_ = true;  // an open stream keeps the graph running at our short quantum
             pw_loop_signal_event(pw_thread_loop_get_loop(loop_), wakeEvent_);
