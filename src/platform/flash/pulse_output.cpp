@@ -24,7 +24,8 @@ namespace {
 constexpr pa_usec_t kWaitTick = 100'000;    // how often a wait for the server looks at the clock
 constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is checked for silence
 constexpr std::int64_t kTimingInterval = 50'000'000;
-constexpr std::int64_t kRewriteMarginNs = 1'000'000;
+constexpr std::int64_t kAnsweringWithinNs = 20'000'000;  // a server asking for data asks this often
+constexpr std::int64_t kRewriteMarginNs = 2'000'000;  // for the rewrite to reach the server on a busy machine
 // Asked for directly: below the sound server's own real-time priority (5 by default), above
 // everything else. The desktop's real-time broker grants what it grants.
 constexpr int kRealtimePriority = 4;
@@ -176,11 +177,21 @@ private:
         host_.lost();
     }
 
+    // Something waits to be played: a stream is opened for it, or the open stream takes it into
+    // its queue at once rather than at the server's next request, which may come a request's
+    // length later (the later a click is written over the queue, the nearer it comes to what the
+    // sink is already playing).
     void OpenIfWanted()
     {
-        if (stream_ || lost_ || !host_.source.WantsStream()) return;
-        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) return;
-        OpenStream();
+        if (lost_ || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) return;
+        if (stream_) {
+            // Only while the server keeps asking: the timing of one that stalls runs on as if it
+            // played, and a rewrite would reach it only when it resumes.
+            const std::int64_t now = SteadyNowNs();
+            if (pa_stream_get_state(stream_) == PA_STREAM_READY && now - lastWriteNs_ < kAnsweringWithinNs) Follow(now);
+            return;
+        }
+        if (host_.source.WantsStream()) OpenStream();
     }
 
     // The stream keeps a short queue at the server, which asks for a little at a time; playback
@@ -308,6 +319,17 @@ private:
         pa_stream_write(stream_, scratch_.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
     }
 
+    // Folds the server's latest timing into the stream's clock and writes what waits over the
+    // queue where it must start within it.
+    void Follow(std::int64_t now)
+    {
+        pa_usec_t latency = 0;
+        int negative = 0;
+        if (pa_stream_get_latency(stream_, &latency, &negative) != 0) return;
+        clock_.Update(writeFrame_, now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000, now);
+        Revise(now);
+    }
+
     std::int64_t RequestNs() const
     {
         const Pace& pace = quick_ ? host_.options.quick : host_.options.steady;
@@ -327,12 +349,8 @@ private:
         // The server's own updates come ever more rarely: ask often enough that the stream's
         // clock follows the sink's.
         if (now - lastTimingAskNs_ >= kTimingInterval) AskTiming();
-        pa_usec_t latency = 0;
-        int negative = 0;
-        if (pa_stream_get_latency(stream_, &latency, &negative) == 0) {
-            clock_.Update(writeFrame_, now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000, now);
-            Revise(now);
-        }
+        lastWriteNs_ = now;
+        Follow(now);
         while (stream_ && bytes >= sizeof(float)) {
             void* data = nullptr;
             std::size_t size = bytes;
@@ -368,6 +386,7 @@ private:
     bool streamFailed_ = false;
     std::int64_t quietSinceNs_ = 0;
     std::int64_t lastTimingAskNs_ = 0;
+    std::int64_t lastWriteNs_ = 0;  // when the server last asked for data
     std::vector<float> scratch_ = std::vector<float>(4096);  // what a revision renders again
 };
 

@@ -23,7 +23,9 @@
 //   15 s at 384-768 frames); every underrun makes the server rewind the sink. So the stream keeps
 //   16 ms queued with early requests, which the playback steps (25 ms ahead) hardly reach, and a
 //   click is written over the queued frames from its start on (a relative seek back: the sink
-//   renders them again, which a null sink counts as extra samples).
+//   renders them again, which a null sink counts as extra samples), as soon as it is loaded: at
+//   the server's next request instead, up to a request later, it reached a busy server too late
+//   now and then and lost its first milliseconds.
 // PipeWire is taken when a PipeWire server answers in the runtime folder and has an audio sink
 // (on a desktop whose sound is PulseAudio's, a PipeWire that only serves video has none);
 // otherwise the pulse server (PULSE_SERVER, or the runtime folder's).
