@@ -11,6 +11,7 @@
 //   eval "$(tools/pipewire-null-sink.sh)" && build/bench/comeback
 
 #include "listening.h"
+#include "platform/files/read_file.h"
 #include "monitor_recorder.h"
 #include "player_options.h"
 
@@ -55,9 +56,8 @@ double CpuNs()
 bool OursToStop(const SoundServer& server)
 {
     if (server.Kind() == ServerKind::kPipeWire) return std::filesystem::exists(server.Dir() + "/pipewire.pid");
-    std::ifstream cmdline("/proc/" + std::to_string(server.Pid()) + "/cmdline");
-    const std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    return text.find("sink_name=strumwell_null") != std::string::npos;
+    const auto cmdline = platform::files::ReadWholeFile("/proc/" + std::to_string(server.Pid()) + "/cmdline");
+    return cmdline.bytes && cmdline.bytes->find("sink_name=strumwell_null") != std::string::npos;
 }
 
 struct Outcome {

@@ -3,6 +3,7 @@
 // its end run on a thread loop of our own.
 
 #include "platform/flash/output_backend.h"
+#include "platform/flash/pipewire_calls.h"
 #include "platform/flash/stream_clock.h"
 
 #include <pipewire/pipewire.h>
@@ -56,7 +57,7 @@ public:
 
     const char* Name() const override { return "pipewire"; }
 
-    void Wake() override { pw_loop_signal_event(pw_thread_loop_get_loop(loop_), wakeEvent_); }
+    void Wake() override { pipewire::SignalEvent(loop_, wakeEvent_); }
 
     bool StreamOpen() const override { return streamOpen_.load(); }
 
@@ -73,7 +74,7 @@ public:
         if (!context_ || pw_thread_loop_start(loop_) < 0) return false;
         pw_thread_loop_lock(loop_);
         if (Handshake(deadline)) {
-            wakeEvent_ = pw_loop_add_event(pw_thread_loop_get_loop(loop_), [](void* self, std::uint64_t) {
+            wakeEvent_ = pipewire::AddEvent(loop_, [](void* self, std::uint64_t) {
                 static_cast<PipeWireBackend*>(self)->OnWake();
             }, this);
             answered_ = true;
@@ -104,7 +105,7 @@ private:
             };
             return events;
         }();
-        pw_core_add_listener(core_, &coreListener_, &coreEvents, this);
+        pipewire::AddCoreListener(core_, &coreListener_, &coreEvents, this);
         static const pw_registry_events registryEvents = [] {
             pw_registry_events events{};
             events.version = PW_VERSION_REGISTRY_EVENTS;
@@ -119,8 +120,8 @@ private:
         }();
         registry_ = pw_core_get_registry(core_, PW_VERSION_REGISTRY, 0);
         if (!registry_) return false;
-        pw_registry_add_listener(registry_, &registryListener_, &registryEvents, this);
-        syncSeq_ = pw_core_sync(core_, PW_ID_CORE, 0);
+        pipewire::AddRegistryListener(registry_, &registryListener_, &registryEvents, this);
+        syncSeq_ = pipewire::SyncCore(core_, 0);
         // A server that accepts and never answers sends nothing: the wait looks at the clock.
         while (!synced_ && !broken_ && !host_.giveUp && std::chrono::steady_clock::now() < deadline) {
             timespec until{};
@@ -185,7 +186,7 @@ private:
                 auto* me = static_cast<PipeWireBackend*>(self);
                 if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
                     me->streamBroken_ = true;  // dropped on the loop, outside the stream's callback
-                    pw_loop_signal_event(pw_thread_loop_get_loop(me->loop_), me->wakeEvent_);
+                    pipewire::SignalEvent(me->loop_, me->wakeEvent_);
                 }
             };
             events.process = [](void* self) { static_cast<PipeWireBackend*>(self)->Process(); };
@@ -193,7 +194,9 @@ private:
         }();
         pw_stream_add_listener(stream_, &streamListener_, &streamEvents, this);
         std::uint8_t buffer[512];
-        spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
+        spa_pod_builder builder{};
+        builder.data = buffer;
+        builder.size = sizeof buffer;
         spa_audio_info_raw info{};
         info.format = SPA_AUDIO_FORMAT_F32;
         info.rate = kRate;
@@ -230,8 +233,8 @@ private:
         quick_ = quick;
         char latency[32];
         std::snprintf(latency, sizeof latency, "%d/%d", Quantum(quick), kRate);
-        const spa_dict_item item = SPA_DICT_ITEM_INIT(PW_KEY_NODE_LATENCY, latency);
-        const spa_dict dict = SPA_DICT_INIT(&item, 1);
+        const spa_dict_item item{PW_KEY_NODE_LATENCY, latency};
+        const spa_dict dict{0, 1, &item};
         pw_stream_update_properties(stream_, &dict);
     }
 
@@ -293,12 +296,12 @@ private:
         const std::int64_t now = SteadyNowNs();
         if (const bool quick = host_.source.Quick(); quick != quickWanted_) {
             quickWanted_ = quick;
-            pw_loop_signal_event(pw_thread_loop_get_loop(loop_), wakeEvent_);
+            pipewire::SignalEvent(loop_, wakeEvent_);
         }
         if (resumed || host_.source.Busy()) quietSinceNs_ = now;
         if (!closeWanted_ && now - quietSinceNs_ >= std::chrono::nanoseconds(host_.options.idleAfter).count()) {
             closeWanted_ = true;  // an open stream keeps the graph running at our short quantum
-            pw_loop_signal_event(pw_thread_loop_get_loop(loop_), wakeEvent_);
+            pipewire::SignalEvent(loop_, wakeEvent_);
         }
     }
 

@@ -29,6 +29,7 @@ constexpr std::int64_t kRewriteMarginNs = 2'000'000;  // for the rewrite to reac
 // Asked for directly: below the sound server's own real-time priority (5 by default), above
 // everything else. The desktop's real-time broker grants what it grants.
 constexpr int kRealtimePriority = 4;
+constexpr int kBytesPerFrame = static_cast<int>(sizeof(float));  // mono float
 
 // Real-time scheduling for the calling (audio) thread where the system grants it: directly within
 // RLIMIT_RTPRIO (or with the right to raise it), else through the desktop's real-time broker over
@@ -249,9 +250,9 @@ private:
         const Pace& pace = quick ? host_.options.quick : host_.options.steady;
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(std::clamp(pace.pulseBufferFrames, 16, 96000) * sizeof(float));
+        attr.tlength = static_cast<std::uint32_t>(std::clamp(pace.pulseBufferFrames, 16, 96000) * kBytesPerFrame);
         attr.prebuf = 0;
-        attr.minreq = static_cast<std::uint32_t>(std::clamp(pace.pulseRequestFrames, 16, 4096) * sizeof(float));
+        attr.minreq = static_cast<std::uint32_t>(std::clamp(pace.pulseRequestFrames, 16, 4096) * kBytesPerFrame);
         attr.fragsize = static_cast<std::uint32_t>(-1);
         return attr;
     }
@@ -315,7 +316,7 @@ private:
         const auto from = host_.source.Revise(clock_.HeardAt(writeFrame_), clock_.FrameAt(now + lead), scratch_.data(),
                                               static_cast<int>(scratch_.size()));
         if (!from) return;
-        const auto bytes = static_cast<std::int64_t>((writeFrame_ - *from) * sizeof(float));
+        const auto bytes = (writeFrame_ - *from) * static_cast<std::int64_t>(sizeof(float));
         pa_stream_write(stream_, scratch_.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
     }
 
