@@ -1,8 +1,12 @@
 #pragma once
-// Records the default sink's monitor through libpulse for the sound benches, and puts every
-// recorded sample on the monotonic clock.
+// Records the default sink's monitor through libpulse for the sound benches (PulseAudio, or
+// PipeWire's pulse interface), and puts every recorded sample on the monotonic clock by when the
+// monitor delivered it.
 
 #include <pulse/pulseaudio.h>
+
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <array>
@@ -22,10 +26,17 @@ inline std::int64_t NowNs()
 
 inline constexpr int kMonitorRate = 48000;
 
-// Records the default sink's monitor, mono 16-bit, and notes for every read what the server says
-// the stream's time is, to map sample numbers to the monotonic clock.
+// Records the default sink's monitor, mono 16-bit, and notes when each delivery of samples
+// arrived. The recording thread runs in real time where the system grants it, so that a busy
+// machine delays the arrivals as little as it can.
 class MonitorRecorder {
 public:
+    // `fragmentUs`: how much the server gathers before it delivers, which also holds the sink to
+    // about that latency; 0 asks for nothing, so the sink keeps the latency it would have without
+    // this recorder and may be suspended when nothing else plays (for figures on a sink with no
+    // other client).
+    explicit MonitorRecorder(int fragmentUs = 2000) : fragmentUs_(fragmentUs) {}
+
     bool Start()
     {
         loop_ = pa_threaded_mainloop_new();
@@ -66,15 +77,16 @@ public:
         return samples_;
     }
 
-    // Monotonic time of recorded samples since `sinceNs`. The server mixes a whole block of the
-    // sink's latency at once and the block's last sample reaches us first at that moment, so the
-    // earliest (arrival - sample time) puts the samples on the clock one block ahead of their place
-    // in the sink's output; adding the sink's latency gives when each is played. The sink's sample
-    // clock need not tick at exactly kMonitorRate per monotonic second, so its rate is fitted first.
+    // The sink's sample clock over the deliveries that arrived from `sinceNs` to `untilNs`: At(n)
+    // is the earliest moment at which the first n samples can all have been delivered, the line
+    // under every delivery's arrival (a delivery that arrived late, because the machine was busy,
+    // lies above it). Between deliveries it runs on by the sink's rate, which need not be exactly
+    // kMonitorRate per monotonic second and is fitted first. The server makes no claim in it: the
+    // sink's reported latency plays no part (PipeWire's pulse interface reports 0).
     struct SampleClock {
         double zeroNs = 0.0;
         double nsPerSample = 1e9 / kMonitorRate;
-        double At(std::size_t sample) const { return zeroNs + nsPerSample * static_cast<double>(sample); }
+        double At(std::size_t samples) const { return zeroNs + nsPerSample * static_cast<double>(samples); }
     };
     SampleClock Clock(std::int64_t sinceNs, std::int64_t untilNs = INT64_MAX)
     {
@@ -113,8 +125,36 @@ public:
         double zero = 1e300;
         for (const Reading* r : window)
             zero = std::min(zero, static_cast<double>(r->arrivalNs) - clock.nsPerSample * static_cast<double>(r->endSample));
-        clock.zeroNs = zero + static_cast<double>(sinkLatencyUs_) * 1000.0;
+        clock.zeroNs = zero;
         return clock;
+    }
+
+    // The clock of `rate`, its line laid under the deliveries within 50 ms of `sample` only: a
+    // sink that skipped a cycle somewhere else in the run (PipeWire's graph does, when a client
+    // wakes too late for it) delivered fewer samples than the time that passed, which moves the
+    // line of a whole run off here.
+    SampleClock Around(std::size_t sample, const SampleClock& rate)
+    {
+        constexpr std::size_t kNear = kMonitorRate / 20;
+        std::lock_guard lock(mutex_);
+        SampleClock clock = rate;
+        double zero = 1e300;
+        for (const Reading& r : readings_)
+            if (r.endSample + kNear >= sample && r.endSample <= sample + kNear)
+                zero = std::min(zero, static_cast<double>(r.arrivalNs) - clock.nsPerSample * static_cast<double>(r.endSample));
+        if (zero < 1e300) clock.zeroNs = zero;
+        return clock;
+    }
+
+    // When the delivery that held `sample` arrived, on `clock` (so without the delay a busy
+    // machine put on this recorder's own thread): what a listener at the sink's monitor hears of
+    // it, at the earliest.
+    double DeliveredNs(std::size_t sample, const SampleClock& clock)
+    {
+        std::lock_guard lock(mutex_);
+        const auto holding = std::upper_bound(readings_.begin(), readings_.end(), sample,
+                                              [](std::size_t s, const Reading& r) { return s < r.endSample; });
+        return clock.At(holding == readings_.end() ? sample + 1 : holding->endSample);
     }
 
     // Samples the recording lost (NaN in Samples()).
@@ -122,31 +162,6 @@ public:
     {
         std::lock_guard lock(mutex_);
         return holes_;
-    }
-
-    std::uint64_t SinkLatencyUs()
-    {
-        std::lock_guard lock(mutex_);
-        return sinkLatencyUs_;
-    }
-
-    // Asks the server for the default sink's configured latency (blocks until it answers).
-    bool QuerySinkLatency()
-    {
-        pa_threaded_mainloop_lock(loop_);
-        pa_operation* op = pa_context_get_sink_info_by_name(context_, "@DEFAULT_SINK@",
-            [](pa_context*, const pa_sink_info* info, int eol, void* self) {
-                auto* me = static_cast<MonitorRecorder*>(self);
-                if (!eol && info) {
-                    std::lock_guard lock(me->mutex_);
-                    me->sinkLatencyUs_ = info->configured_latency;
-                }
-                pa_threaded_mainloop_signal(me->loop_, 0);
-            }, this);
-        while (op && pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_threaded_mainloop_wait(loop_);
-        if (op) pa_operation_unref(op);
-        pa_threaded_mainloop_unlock(loop_);
-        return op != nullptr;
     }
 
 private:
@@ -163,23 +178,39 @@ private:
     bool OpenStream()
     {
         const pa_sample_spec spec{PA_SAMPLE_S16LE, kMonitorRate, 1};
-        stream_ = pa_stream_new(context_, "monitor", &spec, nullptr);
+        // A recorder that holds nothing keeps no sink awake: on PulseAudio by its flag, on
+        // PipeWire, whose pulse interface passes stream properties on to the node, as a passive one.
+        pa_proplist* properties = pa_proplist_new();
+        if (fragmentUs_ == 0) pa_proplist_sets(properties, "node.passive", "true");
+        stream_ = pa_stream_new_with_proplist(context_, "monitor", &spec, nullptr, properties);
+        pa_proplist_free(properties);
         if (!stream_) return false;
         pa_stream_set_read_callback(stream_, [](pa_stream*, std::size_t, void* self) {
             static_cast<MonitorRecorder*>(self)->Read();
         }, this);
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(2000, &spec));
-        const auto flags = PA_STREAM_ADJUST_LATENCY;
+        attr.fragsize = fragmentUs_ > 0 ? static_cast<std::uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(fragmentUs_), &spec))
+                                        : static_cast<std::uint32_t>(-1);
+        const auto flags = fragmentUs_ > 0 ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND;
         return pa_stream_connect_record(stream_, "@DEFAULT_MONITOR@", &attr, flags) == 0;
     }
 
+    // Everything readable now is one delivery: its samples arrived together.
     void Read()
     {
+        if (!realtimeAsked_) {
+            realtimeAsked_ = true;
+            sched_param param{};
+            param.sched_priority = 3;  // below the player's audio thread and the server
+            pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        }
+        const std::int64_t arrivalNs = NowNs();
         const void* data = nullptr;
         std::size_t bytes = 0;
+        bool read = false;
         while (pa_stream_readable_size(stream_) > 0 && pa_stream_peek(stream_, &data, &bytes) == 0 && bytes > 0) {
+            read = true;
             std::lock_guard lock(mutex_);
             const std::size_t count = bytes / 2;
             if (data) {
@@ -191,8 +222,10 @@ private:
                 holes_ += count;
             }
             pa_stream_drop(stream_);
-            readings_.push_back({NowNs(), samples_.size()});
         }
+        if (!read) return;
+        std::lock_guard lock(mutex_);
+        readings_.push_back({arrivalNs, samples_.size()});
     }
 
     pa_threaded_mainloop* loop_ = nullptr;
@@ -205,8 +238,9 @@ private:
         std::size_t endSample;  // samples received so far
     };
     std::vector<Reading> readings_;
-    std::uint64_t sinkLatencyUs_ = 0;
     std::size_t holes_ = 0;
+    const int fragmentUs_;
+    bool realtimeAsked_ = false;
 };
 
 }  // namespace bench

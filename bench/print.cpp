@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "installed_clips.h"
 #include "bench_song.h"
 #include "platform/comdlg/common_dialog.h"
 #include "platform/flash/flash_control.h"
@@ -134,7 +135,7 @@ int main(int argc, char** argv)
     platform::DefaultPrinter printer;
     doubles.services.gdi = &gdi;
     doubles.services.printer = &printer;
-    strumwell::Strumwellfrm window(doubles.services, "");
+    strumwell::Strumwellfrm window(doubles.services, "", bench::InstalledClips());
     window.Form_Load();
     window.Show();
     openDialog.answers.push_back(song);

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "installed_clips.h"
 #include "bench_song.h"
 #include "platform/comdlg/common_dialog.h"
 #include "platform/flash/flash_control.h"
@@ -100,7 +101,7 @@ void HostileValues(int runs, const QTemporaryDir& folder)
         std::ofstream(path, std::ios::binary | std::ios::trunc) << SongWithLine(4, huge.substr(0, size));
         messages.shown = 0;
         Report(what, Time(runs, [&] {
-                   strumwell::Strumwellfrm window(services, path);
+                   strumwell::Strumwellfrm window(services, path, bench::InstalledClips());
                    window.Form_Load();
                    window.Show();  // the refusal is told once the window is on screen
                    QApplication::processEvents();
@@ -129,7 +130,7 @@ void HostileValues(int runs, const QTemporaryDir& folder)
         std::ofstream(longTitle, std::ios::binary) << SongWithLine(1, huge);
         platform::ScriptedDialog openDialog;
         services.openDialog = &openDialog;
-        strumwell::Strumwellfrm window(services, "");
+        strumwell::Strumwellfrm window(services, "", bench::InstalledClips());
         window.Form_Load();
         window.Show();
         QApplication::processEvents();
@@ -144,7 +145,7 @@ void HostileValues(int runs, const QTemporaryDir& folder)
 
     const std::string longToken = folder.filePath(QStringLiteral("long token.swl")).toStdString();
     std::ofstream(longToken, std::ios::binary) << SongWithLine(11, huge, 13, std::string(1u << 19, 'y'));
-    strumwell::Strumwellfrm window(services, longToken);
+    strumwell::Strumwellfrm window(services, longToken, bench::InstalledClips());
     window.Form_Load();
     window.Show();
     QApplication::processEvents();
@@ -184,7 +185,7 @@ int main(int argc, char** argv)
     auto& saveDialog = doubles.saveDialog;
     auto& openDialog = doubles.openDialog;
     auto& messages = doubles.messages;
-    strumwell::Strumwellfrm window(doubles.services, "");
+    strumwell::Strumwellfrm window(doubles.services, "", bench::InstalledClips());
     window.Form_Load();
     window.Show();
     QApplication::processEvents();

@@ -2,22 +2,20 @@
 // (Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise) and the real clip player, at
 // the fastest tempo and at the start tempo, while the default sink's monitor is recorded. Each
 // step's onset is found in the recording (where the step's clip starts, sample by sample), and
-// its error against the ideal grid of the run is printed (median, p99, max), with the drift at
-// the end of every page and whether any step was missed or doubled. Every tempo is played twice
+// its error against the ideal grid of the run is printed (median, p99, max), counted in the sink's
+// own samples (a step is interval x 48 samples), with the drift at the end of every page and
+// whether any step was missed or doubled. How long after its grid point a step is delivered at
+// the monitor is printed too (MonitorRecorder::DeliveredNs). Every tempo is played twice
 // in the same run: on the machine as it is, then beside `stress-ng --cpu N` (N: the cores).
 // Targets: p99 <= 1 ms and drift <= 1 ms after the last cycle, in both.
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/stepclock [cycles] [tempo...]
+//   eval "$(tools/pipewire-null-sink.sh)" && build/bench/stepclock [cycles] [tempo...]
 //                                        (default: 3 cycles at tempos 200 and 1400)
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
-
-#include <sched.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,14 +39,18 @@
 #include "sheet/strumwellfrm.h"
 #include "sheet/tokens.h"
 
+#include "installed_clips.h"
+#include "machine_load.h"
 #include "monitor_recorder.h"
+#include "player_options.h"
+#include "sounding_song.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPages = 3;
-constexpr int kCells = 32;
+constexpr int kPages = bench::kSoundingPages;
+constexpr int kCells = bench::kCellsPerPage;
 
 // Passes every load on to the real player, and notes for each step (its first load is the rest
 // that follows a cell's own clip) the grid point it was due on and the clip it sounds.
@@ -66,7 +68,7 @@ public:
         costUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - before).count());
         if (onLoad) onLoad();
     }
-    std::string restPath = strumwell::clips::ClipPath(strumwell::clips::kRestClip);
+    std::string restPath = bench::InstalledClip(strumwell::clips::kRestClip);
     std::vector<Clock::time_point> dues;
     std::vector<std::string> clips;
     std::vector<double> costUs;  // what each load cost the step that made it
@@ -122,83 +124,51 @@ std::optional<std::size_t> FindOnset(const std::vector<float>& heard, const std:
     return at;
 }
 
-// The cores this process may run on, as nproc counts them.
-int Cores()
-{
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
-// Runs `stress-ng --cpu N` (N: the cores) until destroyed.
-class Stress {
-public:
-    Stress()
-    {
-        const std::string cpus = std::to_string(Cores());
-        pid_ = fork();
-        if (pid_ == 0) {
-            execlp("stress-ng", "stress-ng", "--cpu", cpus.c_str(), "--quiet", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::this_thread::sleep_for(std::chrono::seconds(2));  // let it load every core
-        int status = 0;
-        if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;  // not installed
-    }
-    ~Stress()
-    {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    bool Running() const { return pid_ > 0; }
-    Stress(const Stress&) = delete;
-    Stress& operator=(const Stress&) = delete;
-
-private:
-    pid_t pid_ = -1;
-};
-
-// Every cell sounds: chords on the beat, notes off the beat, different on each page.
-void FillPage(strumwell::Strumwellfrm& w, const strumwell::RowBinding& rows, int page)
-{
-    for (int k = 1; k <= kCells; ++k) {
-        const std::string token =
-            k % 2 ? std::string(strumwell::kChordTokens[static_cast<std::size_t>((k / 2 + 5 * page) % 20)])
-                  : strumwell::NoteToken(1 + (k / 2 + page) % 6, (k / 2 + 3 * page) % 13);
-        (*rows.cells)[k].SetPicture(*w.CellSymbol(token));
-        (*rows.cells)[k].SetToolTipText(token);
-        (*rows.rhythm)[k].SetPicture(w.symbols.pctCrotchetBlue.GetPicture());
-    }
-}
-
-std::string ExpectedClip(int page, int k)
-{
-    const auto* row = strumwell::clips::FindClipRow(
-        k % 2 ? std::string(strumwell::kChordTokens[static_cast<std::size_t>((k / 2 + 5 * page) % 20)])
-              : strumwell::NoteToken(1 + (k / 2 + page) % 6, (k / 2 + 3 * page) % 13));
-    return strumwell::clips::ClipPath(row->clips.back());
-}
-
-// The machine's load average over the last minute: other work competes with the step clock's
-// wake-ups, and the figures mean little on a machine busy on every core.
-std::string LoadAverage()
-{
-    std::FILE* f = std::fopen("/proc/loadavg", "r");
-    if (!f) return "unknown";
-    char text[64] = {};
-    const bool read = std::fgets(text, sizeof text, f) != nullptr;
-    std::fclose(f);
-    if (!read) return "unknown";
-    return std::string(text, std::strcspn(text, " "));
-}
-
 double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
     const auto i = static_cast<std::size_t>(std::ceil(p * static_cast<double>(v.size()))) - 1;
     return v[std::min(i, v.size() - 1)];
+}
+
+// The onsets against the ideal grid (one step every interval, placed where the onsets sit best:
+// their median): each error, and the drift at the end of each page from where the run began (the
+// first page's steps, by their median), so that a steady drift shows whole.
+struct GridFit {
+    std::vector<double> errors;
+    std::vector<double> drifts;
+    bool Met() const { return !errors.empty() && Percentile(errors, 0.99) <= 1.0 && std::abs(drifts.back()) <= 1.0; }
+    void Print(const char* how) const
+    {
+        std::printf("  %s: onset error against the grid median %.3f ms, p99 %.3f ms, max %.3f ms; drift at each page end:",
+                    how, Percentile(errors, 0.5), Percentile(errors, 0.99), *std::max_element(errors.begin(), errors.end()));
+        for (const double drift : drifts) std::printf(" %+.3f", drift);
+        std::printf(" ms\n");
+    }
+};
+
+GridFit FitGrid(const std::vector<double>& onsetMs, const std::vector<long long>& gridPoint, double interval)
+{
+    GridFit fit;
+    std::vector<double> offsets;
+    for (std::size_t i = 0; i < onsetMs.size(); ++i)
+        if (!std::isnan(onsetMs[i])) offsets.push_back(onsetMs[i] - static_cast<double>(gridPoint[i]) * interval);
+    if (offsets.empty()) return fit;
+    std::sort(offsets.begin(), offsets.end());
+    const double origin = offsets[offsets.size() / 2];
+    const auto errorMs = [&](std::size_t i) { return onsetMs[i] - origin - static_cast<double>(gridPoint[i]) * interval; };
+    std::vector<double> firstPage;
+    for (std::size_t i = 0; i < onsetMs.size(); ++i) {
+        if (std::isnan(onsetMs[i])) continue;
+        fit.errors.push_back(std::abs(errorMs(i)));
+        if (i < static_cast<std::size_t>(kCells)) firstPage.push_back(errorMs(i));
+    }
+    std::sort(firstPage.begin(), firstPage.end());
+    const double start = firstPage.empty() ? 0.0 : firstPage[firstPage.size() / 2];
+    for (std::size_t end = kCells - 1; end < onsetMs.size(); end += kCells)
+        fit.drifts.push_back(std::isnan(onsetMs[end]) ? 1e9 : errorMs(end) - start);
+    if (fit.drifts.empty()) fit.drifts.push_back(0.0);
+    return fit;
 }
 
 // One run; returns whether it met the targets.
@@ -209,24 +179,20 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     StepStamps stamps(player);
     platform::Services services;
     services.flash = &stamps;
-    strumwell::Strumwellfrm w(services, "");
+    strumwell::Strumwellfrm w(services, "", bench::InstalledClips());
     w.Form_Load();
     w.Show();
-    FillPage(w, w.VisibleRows(), 1);
-    for (int p = 2; p <= kPages; ++p) FillPage(w, w.StoreRows(p), p);
-    w.tabs.lblTotalPages.SetCaption(std::to_string(kPages));
-    w.tabs.lblCurrentPage.SetCaption("1");
-    w.NoteLength = static_cast<std::int16_t>(noteLength);
+    bench::PutSoundingSong(w, noteLength);
     stamps.clips.clear();
     stamps.dues.clear();
     stamps.lastWasRest = false;
 
     // An idle null sink hands its monitor long blocks, which would put the first steps in the
     // wrong place on the recording's clock: let a clip wake it first.
-    player.LoadMovie(0, ExpectedClip(1, 1));
+    player.LoadMovie(0, bench::SoundingClip(1, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-    const std::string loadBefore = LoadAverage();
+    const std::string loadBefore = bench::LoadAverage();
     const int steps = kPages * kCells * cycles;
     const std::int64_t runStartNs = bench::NowNs();
     QEventLoop loop;
@@ -252,7 +218,8 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
     };
     const double latencyNs = static_cast<double>(platform::SoundFlash::Options{}.playbackLatency.count()) * 1000.0;
     std::vector<long long> gridPoint(count, 0);
-    std::vector<double> onsetMs(count, std::nan(""));
+    std::vector<double> onsetMs(count, std::nan(""));   // in the sink's samples, from the recording's start
+    std::vector<double> onClockMs(count, std::nan(""));  // on the monitor's clock, from the first step's grid point
     std::vector<double> heardLatencyMs;
     int unheard = 0;
     std::string unheardSteps;  // the first few, by their place in the run
@@ -264,59 +231,41 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
             if (++unheard <= 8) unheardSteps += " " + std::to_string(i);
             continue;
         }
-        onsetMs[i] = static_cast<double>(*at) * clock.nsPerSample / 1e6;
-        heardLatencyMs.push_back((clock.At(*at) - toNs(stamps.dues[i])) / 1e6);
+        onsetMs[i] = static_cast<double>(*at) * 1000.0 / bench::kMonitorRate;
+        const auto near = recorder.Around(*at, clock);
+        heardLatencyMs.push_back((recorder.DeliveredNs(*at, near) - toNs(stamps.dues[i])) / 1e6);
+        onClockMs[i] = (near.At(*at + 1) - toNs(stamps.dues[0])) / 1e6;
     }
-    // The ideal grid: one step every interval, placed where the onsets sit best (their median).
-    std::vector<double> offsets;
-    for (std::size_t i = 0; i < count; ++i)
-        if (!std::isnan(onsetMs[i])) offsets.push_back(onsetMs[i] - static_cast<double>(gridPoint[i]) * interval);
-    std::sort(offsets.begin(), offsets.end());
-    const double origin = offsets.empty() ? 0.0 : offsets[offsets.size() / 2];
-    const auto errorMs = [&](std::size_t i) { return onsetMs[i] - origin - static_cast<double>(gridPoint[i]) * interval; };
-    std::vector<double> errors;
     long long skipped = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!std::isnan(onsetMs[i])) errors.push_back(std::abs(errorMs(i)));
-        if (i > 0) skipped += std::max(0LL, gridPoint[i] - gridPoint[i - 1] - 1);
-    }
-
+    for (std::size_t i = 1; i < count; ++i) skipped += std::max(0LL, gridPoint[i] - gridPoint[i - 1] - 1);
     // Missed or doubled steps show as clips out of the song's order.
     int outOfOrder = 0;
     for (std::size_t i = 0; i < stamps.clips.size(); ++i) {
         const int page = 1 + static_cast<int>(i / kCells) % kPages;
         const int cell = 1 + static_cast<int>(i % kCells);
-        outOfOrder += stamps.clips[i] != ExpectedClip(page, cell);
+        outOfOrder += stamps.clips[i] != bench::SoundingClip(page, cell);
     }
     const bool complete = static_cast<int>(stamps.clips.size()) == steps + 1 &&
                           stamps.dues.size() == stamps.clips.size() && outOfOrder == 0;
 
-    std::printf("%s, tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps heard of %zu (load average %s, then %s, on %u cores)\n",
-                condition, noteLength, interval, cycles, kPages, errors.size(), count, loadBefore.c_str(),
-                LoadAverage().c_str(), Cores());
-    if (errors.empty()) {
+    std::printf("%s, tempo %d (a step every %.1f ms), %d cycles of %d pages: %zu steps heard of %zu (load average %s, then %s, on %d cores)\n",
+                condition, noteLength, interval, cycles, kPages, count - static_cast<std::size_t>(unheard), count, loadBefore.c_str(),
+                bench::LoadAverage().c_str(), bench::Cores());
+    const GridFit bySamples = FitGrid(onsetMs, gridPoint, interval);
+    const GridFit byClock = FitGrid(onClockMs, gridPoint, interval);
+    if (bySamples.errors.empty()) {
         std::printf("  no step was heard\n");
         return false;
     }
-    const double p99 = Percentile(errors, 0.99);
-    std::printf("  onset error against the grid: median %.3f ms, p99 %.3f ms, max %.3f ms\n", Percentile(errors, 0.5),
-                p99, *std::max_element(errors.begin(), errors.end()));
-    // Drift: how far a page's last step has moved from where the run began (the first page's
-    // steps, by their median), so that a steady drift shows whole, not split around the middle.
-    std::vector<double> firstPage;
-    for (std::size_t i = 0; i < std::min<std::size_t>(count, kCells); ++i)
-        if (!std::isnan(onsetMs[i])) firstPage.push_back(errorMs(i));
-    std::sort(firstPage.begin(), firstPage.end());
-    const double start = firstPage.empty() ? 0.0 : firstPage[firstPage.size() / 2];
-    std::printf("  drift at the end of each page (cell 32) from the first page:");
-    double lastDrift = 0;
-    for (std::size_t end = kCells - 1; end < count; end += kCells) {
-        lastDrift = std::isnan(onsetMs[end]) ? 1e9 : errorMs(end) - start;
-        std::printf(" %+.3f", lastDrift);
-    }
-    std::printf(" ms\n");
-    std::printf("  heard after the step's grid point: median %.2f ms (the player's constant: %.1f ms)\n",
-                Percentile(heardLatencyMs, 0.5), latencyNs / 1e6);
+    // A sink that skipped cycles (PipeWire's graph, when a client woke too late for one) delivered
+    // fewer samples than the time that passed: counted in its samples, the steps after a skip seem
+    // early by it, while the monitor's clock still puts them where they were heard.
+    bySamples.Print("counted in the sink's samples");
+    byClock.Print("on the monitor's clock (when each was delivered)");
+    std::printf("  the monitor delivered %+.0f ppm more samples than the monotonic clock counts at 48 kHz\n",
+                (1e9 / bench::kMonitorRate / clock.nsPerSample - 1.0) * 1e6);
+    std::printf("  delivered after the step's grid point: median %.2f ms, p99 %.2f ms (the player's constant: %.1f ms)\n",
+                Percentile(heardLatencyMs, 0.5), Percentile(heardLatencyMs, 0.99), latencyNs / 1e6);
     std::printf("  LoadMovie call within a step: median %.1f us, p99 %.1f us, max %.1f us over %zu calls\n",
                 Percentile(stamps.costUs, 0.5), Percentile(stamps.costUs, 0.99),
                 *std::max_element(stamps.costUs.begin(), stamps.costUs.end()), stamps.costUs.size());
@@ -325,8 +274,8 @@ bool Run(int noteLength, int cycles, platform::SoundFlash& player, bench::Monito
                 complete ? "none" : "YES", outOfOrder, unheard, unheard ? " (steps" : "", unheardSteps.c_str(),
                 unheard > 8 ? " ...)" : unheard ? ")" : "", skipped,
                 static_cast<unsigned long long>(player.Underflows() - underflowsBefore));
-    const bool met = complete && unheard == 0 && skipped == 0 && p99 <= 1.0 && std::abs(lastDrift) <= 1.0;
-    std::printf("  targets (p99 <= 1 ms, final drift <= 1 ms, every step once on its grid point): %s\n",
+    const bool met = complete && unheard == 0 && skipped == 0 && bySamples.Met() && byClock.Met();
+    std::printf("  targets (p99 <= 1 ms and final drift <= 1 ms, counted both ways; every step once on its grid point): %s\n",
                 met ? "met" : "MISSED");
     return met;
 }
@@ -342,22 +291,22 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i) tempos.push_back(std::atoi(argv[i]));
     if (tempos.empty()) tempos = {200, 1400};
 
-    platform::SoundFlash::Options options;
-    options.preloadFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
+    const platform::SoundFlash::Options options = bench::PlayerOptions();
     platform::SoundFlash player(options);
     bench::MonitorRecorder recorder;
-    if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName() != "pulseaudio" || !recorder.Start()) {
-        std::printf("stepclock: no PulseAudio server reachable; start one with eval \"$(tools/pulse-null-sink.sh)\"\n");
+    if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName().empty() || !recorder.Start()) {
+        std::printf("stepclock: no sound server reachable; start one with eval \"$(tools/pulse-null-sink.sh)\""
+                    " or eval \"$(tools/pipewire-null-sink.sh)\"\n");
         return 1;
     }
+    bench::PrintPlayerOptions(options, player);
     // A null sink that had nothing to play renders one long block first, which nothing new can
     // join until it has played out: wait for the monitor's first data.
     for (int i = 0; i < 500 && recorder.Frames() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    recorder.QuerySinkLatency();
     bool met = true;
     for (const int tempo : tempos) met = Run(tempo, cycles, player, recorder, "idle") && met;
     {
-        Stress stress;
+        bench::Stress stress;
         if (!stress.Running()) {
             std::printf("stepclock: stress-ng did not start; install it (tools/install-deps.sh)\n");
             return 1;

@@ -13,7 +13,7 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${STRUMWELL_FUZZ_BUILD:-$root/build-fuzz}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSTRUMWELL_FUZZ=ON -DSTRUMWELL_BUILD_TESTS=OFF -DSTRUMWELL_BUILD_BENCH=OFF >/dev/null
+  -DSTRUMWELL_FUZZ=ON -DSTRUMWELL_WERROR=ON -DSTRUMWELL_BUILD_TESTS=OFF -DSTRUMWELL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target songfile_fuzz song_path_fuzz
 # The window's saves go to a memory-backed folder where there is one, so syncing costs nothing.
 shm=/dev/shm

@@ -7,13 +7,14 @@ set -euo pipefail
 run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsdl2-dev libpulse-dev libcups2-dev
+  libsdl2-dev libpulse-dev libpipewire-0.3-dev libcups2-dev
   fonts-dejavu-core fonts-liberation
   shared-mime-info desktop-file-utils xdg-utils
 )
 test_packages=(
   libgtest-dev libgmock-dev
   pulseaudio pulseaudio-utils stress-ng
+  pipewire pipewire-bin wireplumber pipewire-pulse dbus dbus-daemon
   xvfb xauth xdotool
   libglib2.0-bin
   clang libclang-rt-14-dev

@@ -52,10 +52,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Strumwell"));
     QGuiApplication::setDesktopFileName(QStringLiteral(STRUMWELL_APP_ID));
     platform::QuitOnTerminationSignals(app);
-    // The installed program's clips: the window sounds them, and the clip player preloads the
-    // same folder (which it still names itself).
+    // The installed program's clips: the window sounds them, and the clip player preloads them.
     const std::string clipFolder(strumwell::clips::kInstalledClipFolder);
-    const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl();
+    const std::unique_ptr<platform::FlashControl> flash = platform::CreateFlashControl(clipFolder);
     platform::Services services;
     services.flash = flash.get();
     // The dialogs start in the folder of the song last opened or saved, the command line's first.

@@ -28,6 +28,4 @@ std::string WorksongClipPath(std::string_view clipFolder)
     return std::string(folder.substr(0, last == std::string_view::npos ? 0 : last)) + "/WorksongMedium.swf";
 }
 
-std::string ClipPath(std::string_view clipName) { return ClipPath(kInstalledClipFolder, clipName); }
-
 }  // namespace strumwell::clips

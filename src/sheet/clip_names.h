@@ -23,9 +23,7 @@ std::string ClipPath(std::string_view clipFolder, std::string_view clipName);
 std::string WorksongClipPath(std::string_view clipFolder);
 
 // The installed program's clip folder, as the drive mapping names the program's folders, which
-// main hands to the window; and a clip's full path in it, for makers of a window that hand in
-// no folder (the benches).
+// main hands to the window and the clip player.
 inline constexpr std::string_view kInstalledClipFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
-std::string ClipPath(std::string_view clipName);
 
 }  // namespace strumwell::clips

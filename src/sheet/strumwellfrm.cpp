@@ -24,19 +24,14 @@ Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::stri
                            std::string clipFolder)
     : forms::Form("Fretlane Strumwell", kClientWidth, kClientHeight),
       swfFlashScreen(*platformServices.flash),
+      messages_(*platformServices.messageBox),
       services(WithMessageBox(platformServices, messages_)),
       commandLine_(std::move(commandLine)),
-      clipFolder_(std::move(clipFolder)),
-      messages_(*platformServices.messageBox)
+      clipFolder_(std::move(clipFolder))
 {
     BuildSymbolLibrary();
     BuildWindowDesign();
     ConnectHandlers();
-}
-
-Strumwellfrm::Strumwellfrm(const platform::Services& platformServices, std::string commandLine)
-    : Strumwellfrm(platformServices, std::move(commandLine), std::string(clips::kInstalledClipFolder))
-{
 }
 
 Strumwellfrm::~Strumwellfrm() = default;

@@ -134,8 +134,6 @@ class Strumwellfrm : public forms::Form {
 public:
     // `clipFolder`: where the clips lie (sheet/clip_names.h).
     Strumwellfrm(const platform::Services& services, std::string commandLine, std::string clipFolder);
-    // Over the installed program's clip folder, for makers that hand in none (the benches).
-    Strumwellfrm(const platform::Services& services, std::string commandLine);
     ~Strumwellfrm() override;
 
     // The two fields of the window, in this order.
@@ -157,8 +155,15 @@ public:
     MenuWidgets menu;
     forms::Timer Timer1;
     platform::FlashControl& swfFlashScreen;
-    // The services the window was given, but for its message box: the window's own messages_,
-    // which passes what it is told on to the given one. Fixed for the window's life.
+
+private:
+    // The window's own message box, which passes what it is told on to the given one; made
+    // before, and let go after, the services and the controls that name it.
+    HeldMessages messages_;
+
+public:
+    // The services the window was given, but for its message box: the window's own messages_.
+    // Fixed for the window's life.
     const platform::Services services;
 
     // The program's whole command line, as one text.
@@ -365,7 +370,6 @@ private:
 
     std::string commandLine_;
     std::string clipFolder_;
-    HeldMessages messages_;
     // The preview windows belong to printing: made and let go in printing/print.cpp.
     struct ReleasePreviews {
         void operator()(PrintPreviews* previews) const;

@@ -161,7 +161,8 @@ TEST_F(Files, LockedFolderWithoutWritingInPlace)
     EXPECT_EQ(Names(folder), std::vector<std::string>{"list"});
 }
 
-// A replaced file keeps its owner and group, also when root saves another user's file.
+// A replaced file keeps its owner and group, also when root saves another user's file, and its
+// mode whole, the set-id bits too, which a change of owner would clear.
 TEST_F(Files, ReplacedFileKeepsItsOwner)
 {
     using strumwell::testing::WithoutRights;
@@ -169,12 +170,14 @@ TEST_F(Files, ReplacedFileKeepsItsOwner)
     const fs::path file = Path("song");
     Write(file, "old");
     WithoutRights::Give(file);
+    ASSERT_EQ(::chmod(file.c_str(), 06755), 0);
     const Replaced written = ReplaceWhole(file, "new");
     ASSERT_TRUE(written.written) << written.error;
     struct stat now {};
     ASSERT_EQ(::stat(file.c_str(), &now), 0);
     EXPECT_EQ(now.st_uid, WithoutRights::Uid());
     EXPECT_EQ(now.st_gid, WithoutRights::Gid());
+    EXPECT_EQ(now.st_mode & 07777, 06755u);
     EXPECT_EQ(Read(file), "new");
 }
 

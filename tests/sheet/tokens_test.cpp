@@ -97,7 +97,7 @@ TEST_F(Tokens, SymbolIdentityIsByHandleNotPixels)
     EXPECT_TRUE(Strumwellfrm::SameSymbol(w().sheet.imgNoteRhythm[5].GetPicture(),
                                          w().symbols.pctEmpty.GetPicture()));
     // The design's pick holds a picture of its own until start-up shares the rest symbol.
-    Strumwellfrm fresh(services, "");
+    Strumwellfrm fresh(services, "", kClips);
     EXPECT_FALSE(Strumwellfrm::SameSymbol(fresh.palette.imgClickedChord.GetPicture(),
                                           fresh.symbols.pictureCrotchetRest.GetPicture()));
     // Only the note pictures carry a design tooltip.

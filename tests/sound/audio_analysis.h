@@ -21,6 +21,8 @@ struct Wav {
     int bitsPerSample = 0;
     std::vector<float> samples;  // first channel, -1..1
     double seconds() const { return sampleRate ? static_cast<double>(samples.size()) / sampleRate : 0.0; }
+    // How many samples `duration` seconds of it hold.
+    std::size_t Frames(double duration) const { return static_cast<std::size_t>(std::lround(duration * sampleRate)); }
 };
 
 inline std::uint32_t ReadLe(const std::vector<unsigned char>& b, std::size_t at, int size)

@@ -36,7 +36,7 @@ void ExpectCleanClip(const std::string& name, const Wav& wav)
     EXPECT_GT(peak, 0.3f) << name;
     EXPECT_LT(peak, 0.99f) << name;
     EXPECT_LT(std::fabs(wav.samples.front()), 0.01f) << name;
-    const auto tail = sound_test::Slice(wav.samples, wav.samples.size() - wav.sampleRate / 100, wav.sampleRate);
+    const auto tail = sound_test::Slice(wav.samples, wav.samples.size() - wav.Frames(0.01), wav.Frames(1.0));
     EXPECT_LT(sound_test::Rms(tail), 0.001) << name << ": ends with a click";
 }
 
@@ -49,7 +49,7 @@ TEST(GeneratedClips, EveryNoteSoundsAtThePitchOfItsStringAndFret)
             ASSERT_TRUE(wav) << name << " is missing or not 16-bit PCM WAV";
             ExpectCleanClip(name, *wav);
             const double expected = MidiHz(kOpenMidi[string] + fret);
-            const auto steady = sound_test::Slice(wav->samples, wav->sampleRate / 10, wav->sampleRate / 4);
+            const auto steady = sound_test::Slice(wav->samples, wav->Frames(0.1), wav->Frames(0.25));
             const double heard = sound_test::PitchHz(steady, wav->sampleRate);
             EXPECT_NEAR(heard, expected, expected * 0.005) << name;
         }
@@ -74,7 +74,7 @@ TEST(GeneratedClips, ChordsSoundTheirVoicing)
         const auto wav = sound_test::ReadWav(ClipFile(name));
         ASSERT_TRUE(wav) << name;
         ExpectCleanClip(name, *wav);
-        const auto body = sound_test::Slice(wav->samples, wav->sampleRate / 10, wav->sampleRate * 3 / 2);
+        const auto body = sound_test::Slice(wav->samples, wav->Frames(0.1), wav->Frames(1.5));
         auto level = [&](double hz) { return sound_test::LevelAt(body, wav->sampleRate, hz); };
         const double quarterTone = std::pow(2.0, 1.0 / 24.0);
         double weakest = 1.0;

@@ -1,7 +1,7 @@
-// The real player. Against a PulseAudio server (tools/pulse-null-sink.sh starts one with a null
-// sink) its output is recorded from the sink's monitor with parec; without a server it must fall
-// back to silence and keep working.
-#include "audio_analysis.h"
+// The real player. Against a sound server with a null sink (tools/pulse-null-sink.sh or
+// tools/pipewire-null-sink.sh start one) its output is recorded from the sink's monitor with
+// parec; without a server it must fall back to silence and keep working.
+#include "listening.h"
 #include "platform/clock/due_time.h"
 #include "platform/flash/sound_flash.h"
 
@@ -28,142 +28,18 @@
 namespace {
 
 using namespace std::chrono_literals;
+using namespace sound_test;
 using platform::SoundFlash;
-
-constexpr int kRate = 48000;
-constexpr float kAudible = 0.01f;
-const std::string kFolder = "C:\\Program Files\\Fretlane\\Strumwell\\";
-
-// Sets an environment variable for one test and puts back the old value.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-bool PulseServerReachable()
-{
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-    return pactl.waitForFinished(10000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
-}
-
-// Records the default sink's monitor (mono, 16-bit, kRate) into a file while a test plays.
-class MonitorRecording {
-public:
-    bool Start()
-    {
-        if (!dir_.isValid()) return false;
-        file_ = dir_.filePath(QStringLiteral("monitor.raw")).toStdString();
-        parec_.setStandardOutputFile(QString::fromStdString(file_));
-        parec_.start(QStringLiteral("parec"),
-                     {QStringLiteral("--device=@DEFAULT_MONITOR@"), QStringLiteral("--raw"),
-                      QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"), QStringLiteral("--channels=1"),
-                      QStringLiteral("--latency-msec=10")});
-        if (!parec_.waitForStarted(3000)) return false;
-        // An idle null sink renders in 2-second blocks: wait for the first data before playing.
-        for (int i = 0; i < 500; ++i) {
-            std::error_code error;
-            if (std::filesystem::file_size(file_, error) > 0 && !error) return true;
-            std::this_thread::sleep_for(10ms);
-        }
-        return false;
-    }
-
-    std::vector<float> Stop()
-    {
-        parec_.terminate();
-        parec_.waitForFinished(3000);
-        std::vector<float> samples;
-        std::ifstream in(file_, std::ios::binary);
-        for (char b[2]; in.read(b, 2);)
-            samples.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(b[0]) |
-                                                        (static_cast<unsigned char>(b[1]) << 8)) / 32768.0f);
-        return samples;
-    }
-
-    ~MonitorRecording()
-    {
-        if (parec_.state() != QProcess::NotRunning) {
-            parec_.kill();
-            parec_.waitForFinished(3000);
-        }
-    }
-
-private:
-    QTemporaryDir dir_;
-    std::string file_;
-    QProcess parec_;
-};
-
-std::size_t FirstAudible(const std::vector<float>& x, std::size_t from = 0)
-{
-    for (std::size_t i = from; i < x.size(); ++i)
-        if (std::fabs(x[i]) > kAudible) return i;
-    return x.size();
-}
-
-std::size_t LastAudible(const std::vector<float>& x)
-{
-    for (std::size_t i = x.size(); i > 0; --i)
-        if (std::fabs(x[i - 1]) > kAudible) return i - 1;
-    return 0;
-}
-
-std::size_t Ms(int ms) { return static_cast<std::size_t>(ms) * kRate / 1000; }
-
-// Pitch read in short windows from `from` on: each window's pitch (0 for none), or nullopt for a
-// window that a dropout spoiled (1 ms or more of digital silence inside it). A busy machine's
-// sound server may drop a few milliseconds here and there; that is a figure of the benches, and
-// the windows it spoils are left out of every verdict here.
-std::vector<std::optional<double>> PitchTrack(const std::vector<float>& heard, std::size_t from, std::size_t to,
-                                              double lowHz, double highHz)
-{
-    std::vector<std::optional<double>> track;
-    for (std::size_t at = from; at + Ms(30) <= std::min(to, heard.size()); at += Ms(15)) {
-        const auto window = sound_test::Slice(heard, at, Ms(30));
-        std::size_t zeros = 0, longest = 0;
-        for (float v : window) longest = std::max(longest, zeros = v == 0.0f ? zeros + 1 : 0);
-        if (longest >= Ms(1)) track.emplace_back();
-        else track.emplace_back(sound_test::PitchHz(window, kRate, lowHz, highHz));
-    }
-    return track;
-}
-
-bool Near(std::optional<double> hz, double target) { return hz && std::fabs(*hz - target) < target * 0.01; }
-
-// The share of the unspoiled windows that read `hz`.
-double ShareAt(const std::vector<std::optional<double>>& track, double hz)
-{
-    int judged = 0, hits = 0;
-    for (const auto& reading : track) {
-        if (!reading) continue;
-        ++judged;
-        hits += Near(reading, hz);
-    }
-    return judged ? static_cast<double>(hits) / judged : 0.0;
-}
 
 class SoundFlashOnServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (PulseServerReachable()) return;
+        if (AnsweringServer() != ServerKind::kNone) return;
         if (qEnvironmentVariable("STRUMWELL_SOUND_SERVER") == QStringLiteral("required"))
-            FAIL() << "the PulseAudio server started for this run does not answer";
-        GTEST_SKIP() << "no PulseAudio server reachable: start one with eval \"$(tools/pulse-null-sink.sh)\"";
+            FAIL() << "the sound server started for this run does not answer";
+        GTEST_SKIP() << "no sound server reachable: start one with eval \"$(tools/pulse-null-sink.sh)\""
+                        " or eval \"$(tools/pipewire-null-sink.sh)\"";
     }
 
     static std::unique_ptr<SoundFlash> OpenPlayer(bool preload, std::chrono::milliseconds idleAfter = 2000ms,
@@ -171,36 +47,57 @@ protected:
     {
         SoundFlash::Options options;
         if (preload) options.preloadFolder = kFolder;
-        options.idleAfter = idleAfter;
+        options.output.idleAfter = idleAfter;
         options.playbackLatency = playbackLatency;
         auto flash = std::make_unique<SoundFlash>(options);
         EXPECT_TRUE(flash->WaitUntilReady(5s));
-        EXPECT_EQ(flash->DriverName(), "pulseaudio");
+        EXPECT_EQ(flash->DriverName(), DriverFor(AnsweringServer()));
         return flash;
     }
 };
 
-constexpr double kA2 = 110.0, kA3 = 220.0, kE4 = 329.63;
+// What the default sink's monitor heard while `play` ran, recorded from `lead` before it, and where
+// its first audible sample lies; nothing, with the test failed and told why, when the monitor
+// cannot be recorded or nothing was heard.
+struct Heard {
+    std::vector<float> samples;
+    std::size_t onset = 0;
+};
+template <typename Play>
+std::optional<Heard> HeardWhile(Play play, std::chrono::milliseconds lead = 200ms)
+{
+    MonitorRecording recording;
+    if (!recording.Start()) {
+        ADD_FAILURE() << "parec cannot record the default sink's monitor";
+        return std::nullopt;
+    }
+    std::this_thread::sleep_for(lead);
+    play();
+    Heard heard{recording.Stop()};
+    heard.onset = FirstAudible(heard.samples);
+    if (heard.onset >= heard.samples.size()) {
+        ADD_FAILURE() << "nothing was heard";
+        return std::nullopt;
+    }
+    return heard;
+}
 
 // A note, replaced by another, cut off by the rest. Judged by what is heard in order, not by when:
 // a busy machine may run the test's own steps late.
 TEST_F(SoundFlashOnServer, LoadReplacesTheClipAndRestCutsItOff)
 {
     auto flash = OpenPlayer(true);
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    std::this_thread::sleep_for(200ms);
-    flash->LoadMovie(0, kFolder + "3rdStringA.swf");  // A3
-    std::this_thread::sleep_for(400ms);
-    flash->LoadMovie(0, kFolder + "rest.swf");
-    flash->LoadMovie(0, kFolder + "2ndStringE.swf");  // E4
-    std::this_thread::sleep_for(400ms);
-    flash->LoadMovie(0, kFolder + "rest.swf");
-    std::this_thread::sleep_for(800ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile([&] {
+        flash->LoadMovie(0, kFolder + "3rdStringA.swf");  // A3
+        std::this_thread::sleep_for(400ms);
+        flash->LoadMovie(0, kFolder + "rest.swf");
+        flash->LoadMovie(0, kFolder + "2ndStringE.swf");  // E4
+        std::this_thread::sleep_for(400ms);
+        flash->LoadMovie(0, kFolder + "rest.swf");
+        std::this_thread::sleep_for(800ms);
+    });
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     const std::size_t end = LastAudible(heard);
     const auto track = PitchTrack(heard, onset + Ms(20), end, 150, 500);
     // Where the second note takes over: the first window that reads E4.
@@ -222,15 +119,12 @@ TEST_F(SoundFlashOnServer, LoadReplacesTheClipAndRestCutsItOff)
 TEST_F(SoundFlashOnServer, ClipNotDecodedYetSoundsWhenReady)
 {
     auto flash = OpenPlayer(false);
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    std::this_thread::sleep_for(200ms);
-    flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2
-    std::this_thread::sleep_for(800ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile([&] {
+        flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2
+        std::this_thread::sleep_for(800ms);
+    });
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), onset + Ms(520), 75, 500), kA2), 0.8);
 }
 
@@ -252,15 +146,14 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
     const std::string a3 = kFolder + "3rdStringA.swf", e4 = kFolder + "2ndStringE.swf";
     struct Case {
         const char* what;
-        int queueFrames;
         bool playingBefore;
         bool clickFirst;  // a click, then a step's load; else the other way round
         std::chrono::microseconds clickDelay;
         std::chrono::milliseconds between;  // from the first load to the second
     } const cases[] = {
-        {"a click after a step's load, while the stream opens", SoundFlash::Options{}.bufferFrames, false, false, 8500us, 3ms},
-        {"a click after a step's load, its clip queued already", 72000, true, false, 8500us, 100ms},
-        {"a step's load after a click, its clip queued already", 72000, true, true, 500ms, 100ms},
+        {"a click after a step's load, while the stream opens", false, false, 8500us, 3ms},
+        {"a click after a step's load, its clip placed already", true, false, 8500us, 100ms},
+        {"a step's load after a click, its clip placed already", true, true, 500ms, 100ms},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -268,31 +161,27 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
         options.preloadFolder = kFolder;
         options.playbackLatency = 1s;
         options.startDelay = c.clickDelay;
-        options.bufferFrames = c.queueFrames;
         SoundFlash flash(options);
         ASSERT_TRUE(flash.WaitUntilReady(5s));
-        MonitorRecording recording;
-        ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-        std::this_thread::sleep_for(200ms);
-        if (c.playingBefore) {
-            flash.LoadMovie(0, e4);  // the stream opens and settles
-            std::this_thread::sleep_for(500ms);
-        }
-        // In a playing stream the first load is placed in the queue before the second is made.
-        if (c.clickFirst) {
-            flash.LoadMovie(0, a3);
-            std::this_thread::sleep_for(c.between);
-            StepLoad(flash, e4);
-        } else {
-            StepLoad(flash, a3);
-            std::this_thread::sleep_for(c.between);
-            flash.LoadMovie(0, e4);
-        }
-        std::this_thread::sleep_for(2500ms);
-        const auto heard = recording.Stop();
-
-        const std::size_t onset = FirstAudible(heard);
-        ASSERT_LT(onset, heard.size()) << "nothing was heard";
+        const auto recorded = HeardWhile([&] {
+            if (c.playingBefore) {
+                flash.LoadMovie(0, e4);  // the stream opens and settles
+                std::this_thread::sleep_for(500ms);
+            }
+            // In a playing stream the first load is placed in the queue before the second is made.
+            if (c.clickFirst) {
+                flash.LoadMovie(0, a3);
+                std::this_thread::sleep_for(c.between);
+                StepLoad(flash, e4);
+            } else {
+                StepLoad(flash, a3);
+                std::this_thread::sleep_for(c.between);
+                flash.LoadMovie(0, e4);
+            }
+            std::this_thread::sleep_for(2500ms);
+        });
+        ASSERT_TRUE(recorded);
+        const auto& [heard, onset] = *recorded;
         const auto track = PitchTrack(heard, onset + Ms(20), LastAudible(heard), 150, 500);
         EXPECT_GT(ShareAt(track, kE4), 0.8);
         EXPECT_EQ(ShareAt(track, kA3), 0.0) << "the replaced clip sounded";
@@ -305,17 +194,14 @@ TEST_F(SoundFlashOnServer, NewestLoadIsAllThatIsHeard)
 TEST_F(SoundFlashOnServer, StepsClipDecodedLateSoundsInItsPlaceAndInFull)
 {
     auto flash = OpenPlayer(false, 2000ms, 1s);
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    std::this_thread::sleep_for(200ms);
-    flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2, decoded at this click
-    std::this_thread::sleep_for(300ms);
-    StepLoad(*flash, kFolder + "2ndStringE.swf");  // E4, not decoded yet, due a second from now
-    std::this_thread::sleep_for(3500ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile([&] {
+        flash->LoadMovie(0, kFolder + "5thStringA.swf");  // A2, decoded at this click
+        std::this_thread::sleep_for(300ms);
+        StepLoad(*flash, kFolder + "2ndStringE.swf");  // E4, not decoded yet, due a second from now
+        std::this_thread::sleep_for(3500ms);
+    });
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     const auto track = PitchTrack(heard, onset + Ms(20), LastAudible(heard), 75, 500);
     const auto second = std::find_if(track.begin(), track.end(), [](const auto& hz) { return Near(hz, kE4); });
     ASSERT_NE(second, track.end()) << "the step's clip was never heard";
@@ -336,18 +222,19 @@ TEST_F(SoundFlashOnServer, SilenceClosesTheStreamAndTheNextLoadSounds)
     flash->LoadMovie(0, kFolder + "rest.swf");
     EXPECT_FALSE(flash->StreamOpen()) << "a rest opened a stream";
     flash->LoadMovie(0, kFolder + "2ndStringE.swf");
-    EXPECT_TRUE(flash->StreamOpen());
+    for (int i = 0; i < 500 && !flash->StreamOpen(); ++i) std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(flash->StreamOpen()) << "a clip opened no stream";
     flash->LoadMovie(0, kFolder + "rest.swf");
     for (int i = 0; i < 500 && flash->StreamOpen(); ++i) std::this_thread::sleep_for(10ms);
     ASSERT_FALSE(flash->StreamOpen()) << "the stream stayed open through 5 s of silence";
-    MonitorRecording recording;
-    ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-    flash->LoadMovie(0, kFolder + "3rdStringA.swf");
-    std::this_thread::sleep_for(600ms);
-    const auto heard = recording.Stop();
-
-    const std::size_t onset = FirstAudible(heard);
-    ASSERT_LT(onset, heard.size()) << "nothing was heard";
+    const auto recorded = HeardWhile(
+        [&] {
+            flash->LoadMovie(0, kFolder + "3rdStringA.swf");
+            std::this_thread::sleep_for(600ms);
+        },
+        0ms);
+    ASSERT_TRUE(recorded);
+    const auto& [heard, onset] = *recorded;
     EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), onset + Ms(420), 150, 500), kA3), 0.8);
 }
 
@@ -362,16 +249,16 @@ TEST_F(SoundFlashOnServer, WhatSilencesASoundingNote)
     auto flash = OpenPlayer(true);
     for (const std::string& silence : {kFolder + "rest.swf", kFolder + "NoSuchClip.swf", fifo}) {
         SCOPED_TRACE(silence);
-        MonitorRecording recording;
-        ASSERT_TRUE(recording.Start()) << "parec cannot record the default sink's monitor";
-        flash->LoadMovie(0, kFolder + "3rdStringA.swf");
-        std::this_thread::sleep_for(300ms);
-        flash->LoadMovie(0, silence);
-        std::this_thread::sleep_for(900ms);
-        const auto heard = recording.Stop();
-
-        const std::size_t onset = FirstAudible(heard);
-        ASSERT_LT(onset, heard.size()) << "nothing was heard";
+        const auto recorded = HeardWhile(
+            [&] {
+                flash->LoadMovie(0, kFolder + "3rdStringA.swf");
+                std::this_thread::sleep_for(300ms);
+                flash->LoadMovie(0, silence);
+                std::this_thread::sleep_for(900ms);
+            },
+            0ms);
+        ASSERT_TRUE(recorded);
+        const auto& [heard, onset] = *recorded;
         const std::size_t end = LastAudible(heard);
         EXPECT_GT(ShareAt(PitchTrack(heard, onset + Ms(20), end, 150, 500), kA3), 0.8);
         EXPECT_LT(static_cast<double>(end - onset) / kRate, 1.2) << "the note was not cut off (the clip lasts 2 s)";
@@ -383,7 +270,8 @@ TEST_F(SoundFlashOnServer, WhatSilencesASoundingNote)
 // or of layers the program never uses, all return and change nothing.
 TEST(SoundFlashWithoutServer, RunsOnSilently)
 {
-    ScopedEnv server("PULSE_SERVER", "unix:/nonexistent/strumwell/native");
+    ScopedEnv pulse("PULSE_SERVER", "unix:/nonexistent/strumwell/native");
+    ScopedEnv pipewire("PIPEWIRE_RUNTIME_DIR", "/nonexistent/strumwell");
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string damaged = dir.filePath(QStringLiteral("damaged.swf")).toStdString();
@@ -421,16 +309,22 @@ TEST(SoundFlashWithoutServer, ServerThatNeverAnswersHoldsNothingUp)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const std::string path = dir.filePath(QStringLiteral("native")).toStdString();
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(path.size(), sizeof(address.sun_path));
-    std::strcpy(address.sun_path, path.c_str());
-    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::listen(listener, 16), 0);  // connections complete in the backlog; none is ever read
-    ScopedEnv server("PULSE_SERVER", ("unix:" + path).c_str());
+    // Both kinds of server socket: connections complete in the backlog; none is ever read.
+    std::vector<int> listeners;
+    for (const char* name : {"native", "pipewire-0"}) {
+        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(listener, 0);
+        listeners.push_back(listener);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(path.size(), sizeof(address.sun_path));
+        std::strcpy(address.sun_path, path.c_str());
+        ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        ASSERT_EQ(::listen(listener, 16), 0);
+    }
+    ScopedEnv pulse("PULSE_SERVER", ("unix:" + dir.filePath(QStringLiteral("native")).toStdString()).c_str());
+    ScopedEnv pipewire("PIPEWIRE_RUNTIME_DIR", dir.path().toStdString().c_str());
     constexpr auto kBound = 10s;
     {
         const auto start = std::chrono::steady_clock::now();
@@ -448,7 +342,7 @@ TEST(SoundFlashWithoutServer, ServerThatNeverAnswersHoldsNothingUp)
         flash.reset();
         EXPECT_LT(std::chrono::steady_clock::now() - start, kBound) << "closing waited for the server";
     }
-    ::close(listener);
+    for (const int listener : listeners) ::close(listener);
 }
 
 // When a clip starts: a click soon after the call; a playback step's clip on its grid point plus

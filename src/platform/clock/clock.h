@@ -37,10 +37,11 @@ public:
     virtual std::unique_ptr<Alarm> NewAlarm(std::function<void()> ring) = 0;
 };
 
-// The machine's clock: steady time from the system's monotonic clock; alarms over Qt's precise
-// timers, woken a few milliseconds early, the rest slept out on the monotonic clock, so that they
-// ring within a fraction of a millisecond of their moment (the event loop waits meanwhile). Its date and time of day is the system's at start-up carried
-// on by the steady clock, so that a change of the system date during a run moves nothing.
+// The machine's clock: steady time from the system's monotonic clock; alarms over kernel timers
+// set for their exact moments, which the event loop watches: the thread sleeps until its moment
+// and rings at it or a little later, never earlier. Its date and time of day is the system's at
+// start-up carried on by the steady clock, so that a change of the system date during a run moves
+// nothing.
 Clock& RealClock();
 
 }  // namespace platform

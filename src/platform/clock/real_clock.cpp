@@ -1,84 +1,89 @@
 #include "platform/clock/clock.h"
 
-#include <QCoreApplication>
 #include <QObject>
-#include <QTimer>
+#include <QSocketNotifier>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace platform {
 
 namespace {
 
-using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// How long before its moment an alarm's Qt timer wakes it. Qt's precise timers wake within about
-// a millisecond, never early; a thread woken from sleep on a busy machine may wait several
-// milliseconds more for a processor. So the alarm wakes early and stays awake to its moment: it
-// goes on handling events (input, paints) until just before it, so that the user interface stays
-// live and little is left pending for the event pump of whatever the alarm runs, and waits out the
-// last stretch without handling anything.
-constexpr auto kWakeLead = std::chrono::microseconds(3000);
-constexpr auto kQuietStretch = std::chrono::microseconds(200);
-
+// An alarm over a kernel timer (timerfd, on CLOCK_MONOTONIC, which the steady clock reads) set for
+// its exact moment, watched by the event loop: the thread sleeps until the kernel wakes it, at the
+// moment or later, never earlier. A busy machine may wake it a few milliseconds late; what a timer
+// built on it runs still sees its grid point (platform::RunningDue), which is what the clip player
+// places a playback step's sound on.
 class RealAlarm final : public Alarm {
 public:
-    explicit RealAlarm(std::function<void()> ring) : ring_(std::move(ring))
+    explicit RealAlarm(std::function<void()> ring)
+        : ring_(std::move(ring)), fd_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC))
     {
-        timer_.setSingleShot(true);
-        timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Wake(); });
+        if (fd_ < 0) return;
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Wake(); });
+    }
+
+    ~RealAlarm() override
+    {
+        notifier_.reset();
+        if (fd_ >= 0) ::close(fd_);
     }
 
     void Set(TimePoint due) override
     {
         due_ = due;
         armed_ = true;
-        StartQtTimer();
+        Arm(due);
     }
 
     void Cancel() override
     {
         armed_ = false;
-        timer_.stop();
+        Arm(std::nullopt);
     }
 
 private:
-    void StartQtTimer()
+    // The kernel timer for `due` (a moment already past fires at once, in the event loop), or off.
+    void Arm(std::optional<TimePoint> due)
     {
-        const auto lead = due_ - steady_clock::now() - kWakeLead;
-        const auto ms = lead > steady_clock::duration::zero()
-                            ? std::chrono::duration_cast<milliseconds>(lead).count()
-                            : 0;
-        timer_.start(static_cast<int>(std::min<long long>(ms, 24LL * 3600 * 1000)));
+        if (fd_ < 0) return;
+        itimerspec when{};
+        if (due) {
+            const auto ns = std::max<long long>(
+                1, std::chrono::duration_cast<std::chrono::nanoseconds>(due->time_since_epoch()).count());
+            when.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        }
+        timerfd_settime(fd_, TFD_TIMER_ABSTIME, &when, nullptr);
     }
 
     void Wake()
     {
-        if (!armed_ || waking_) return;  // while waking, an event handled here may set it again
-        waking_ = true;
-        // Events handled here may set the alarm again or cancel it: due_ and armed_ are read afresh.
-        while (armed_ && due_ - steady_clock::now() > kQuietStretch) {
-            if (due_ - steady_clock::now() > kWakeLead * 2) {  // set later meanwhile, or cut short
-                waking_ = false;
-                StartQtTimer();
-                return;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-        }
-        waking_ = false;
+        std::uint64_t expirations = 0;
+        [[maybe_unused]] const ssize_t got = ::read(fd_, &expirations, sizeof expirations);
         if (!armed_) return;
-        while (steady_clock::now() < due_) {
+        if (steady_clock::now() < due_) {  // set later meanwhile
+            Arm(due_);
+            return;
         }
         armed_ = false;
-        timer_.stop();  // a restart made while waking is served by this ring
-        ring_();        // may set this alarm again
+        ring_();  // may set this alarm again
     }
 
     std::function<void()> ring_;
-    QTimer timer_;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
     TimePoint due_{};
     bool armed_ = false;
-    bool waking_ = false;
 };
 
 class SteadyClock final : public Clock {

@@ -1,6 +1,7 @@
 #include "platform/files/read_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +44,8 @@ FileContents ReadWholeFile(const std::filesystem::path& path, std::size_t larges
         read = Refused(Problem::Unreadable, errno);
     } else if (std::optional<FileContents> refused = RefusedType(st.st_mode)) {
         read = *refused;
+    } else if (static_cast<std::uintmax_t>(st.st_size) > largest) {
+        read = Refused(Problem::TooLarge);  // known before a byte is read; a file that grows is caught below
     } else if (std::optional<std::string> bytes = ReadAll(fd, largest); !bytes) {
         read = Refused(Problem::Unreadable, errno);
     } else if (bytes->size() > largest) {

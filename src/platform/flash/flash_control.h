@@ -29,8 +29,9 @@ public:
     std::vector<std::pair<int, std::string>> calls;
 };
 
-// The player the program uses: SoundFlash over the desktop's sound server, preloading the program's
-// clip folder. Create it once at start-up; it never fails (without sound it plays silence).
-std::unique_ptr<FlashControl> CreateFlashControl();
+// The player the program uses: SoundFlash over the desktop's sound server, preloading the clips of
+// `clipFolder` (a path as the program names it, through the drive mapping). Create it once at
+// start-up; it never fails (without sound it plays silence).
+std::unique_ptr<FlashControl> CreateFlashControl(std::string clipFolder);
 
 }  // namespace platform
