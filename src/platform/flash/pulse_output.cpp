@@ -216,6 +216,9 @@ private:
         pa_stream_set_underflow_callback(stream_, [](pa_stream*, void* self) {
             static_cast<PulseBackend*>(self)->underflows_.fetch_add(1, std::memory_order_relaxed);
         }, this);
+        pa_stream_set_latency_update_callback(stream_, [](pa_stream*, void* self) {
+            static_cast<PulseBackend*>(self)->FirstTiming();
+        }, this);
         quick_ = host_.source.Quick();
         const pa_buffer_attr attr = Attributes(quick_);
         // The target length is the stream's own queue, and the server asks for data as soon as a
@@ -273,6 +276,7 @@ private:
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
         pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
+        pa_stream_set_latency_update_callback(stream_, nullptr, nullptr);
         if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
@@ -318,6 +322,14 @@ private:
         if (!from) return;
         const auto bytes = (writeFrame_ - *from) * static_cast<std::int64_t>(sizeof(float));
         pa_stream_write(stream_, scratch_.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
+    }
+
+    // A new stream's first request comes before the server's first timing, so what waits is not
+    // placed in it: it is written over the queue as soon as that timing arrives, rather than at
+    // the end of the queue a request later.
+    void FirstTiming()
+    {
+        if (started_ && !clock_.Set() && pa_stream_get_state(stream_) == PA_STREAM_READY) Follow(SteadyNowNs());
     }
 
     // Folds the server's latest timing into the stream's clock and writes what waits over the

@@ -16,6 +16,7 @@ std::int64_t StreamClock::Update(std::int64_t frame, std::int64_t reading, std::
     const std::int64_t ns = std::max(reading, earliest);
     if (!zero_) {
         SetAt(frame, ns);
+        jumped_ = false;
         return HeardAt(frame);
     }
     const std::int64_t predicted = HeardAt(frame);
@@ -48,6 +49,7 @@ void StreamClock::SetAt(std::int64_t frame, std::int64_t ns)
     zero_ = static_cast<double>(ns) - static_cast<double>(frame) * kNsPerFrame;
     readings_ = 1;
     jumps_ = 0;
+    jumped_ = true;
 }
 
 void StreamClock::Reset()
@@ -55,6 +57,7 @@ void StreamClock::Reset()
     zero_.reset();
     readings_ = 0;
     jumps_ = 0;
+    jumped_ = false;
 }
 
 }  // namespace platform::sound

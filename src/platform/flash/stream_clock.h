@@ -24,9 +24,10 @@ public:
     // The frame heard at `ns` (rounded to the nearest).
     std::int64_t FrameAt(std::int64_t ns) const;
     bool Set() const { return zero_.has_value(); }
-    // Whether the last few readings agreed with the clock: not just set afresh after a jump (while
-    // a server works off a stall, its readings jump again and again).
-    bool Settled() const { return zero_ && readings_ >= kSettledAfter; }
+    // Whether the clock can be trusted to the tolerance: its first reading, or the last few
+    // readings agreed with it; not just set afresh after a jump (while a server works off a
+    // stall, its readings jump again and again).
+    bool Settled() const { return zero_ && (!jumped_ || readings_ >= kSettledAfter); }
     void Reset();
 
     // A reading this close to the clock is jitter; one further off, several times in a row, or
@@ -42,6 +43,7 @@ private:
     std::optional<double> zero_;  // when frame 0 is (or would have been) heard
     int readings_ = 0;            // readings behind the clock, up to kSmoothing
     int jumps_ = 0;
+    bool jumped_ = false;  // set afresh since its first reading
 };
 
 }  // namespace platform::sound
