@@ -48,7 +48,9 @@ SoundFlash::TimePoint SoundFlash::StartOf(TimePoint now, std::optional<TimePoint
 }
 
 // Lock order: commandMutex is held only to move commands in or out, and nothing is called with it
-// held; the output's own locks are never taken under it.
+// held; the output's own locks are never taken under it. The audio thread only tries it: a
+// thread that holds it and is preempted on a busy machine must not make the server skip a buffer
+// (what waits is then taken a buffer later).
 struct SoundFlash::Impl final : sound::OutputSource {
     explicit Impl(Options o)
         : options(std::move(o)),
@@ -140,7 +142,8 @@ struct SoundFlash::Impl final : sound::OutputSource {
         std::array<Command, kMaxWaiting> taken;
         std::size_t count = 0;
         {
-            std::lock_guard lock(commandMutex);
+            const std::unique_lock lock(commandMutex, std::try_to_lock);
+            if (!lock.owns_lock()) return;
             for (const Command& command : waiting) taken[count++] = command;
             waiting.clear();
         }
@@ -156,8 +159,8 @@ struct SoundFlash::Impl final : sound::OutputSource {
     bool Busy() override
     {
         if (mixer.Sounding()) return true;
-        std::lock_guard lock(commandMutex);
-        return !waiting.empty();
+        const std::unique_lock lock(commandMutex, std::try_to_lock);
+        return !lock.owns_lock() || !waiting.empty();  // held: a command is on its way
     }
 
     bool Quick() override
