@@ -85,9 +85,11 @@ struct Pace {
 struct OutputOptions {
     Interface use = Interface::kAny;
     // For a click, which starts 8.5 ms after its load: everything it is rendered with must be
-    // asked for after the load. For playback steps, placed 25 ms ahead, with room for a late tick.
+    // asked for after the load. For playback steps, placed 25 ms ahead, with room for a late tick;
+    // PulseAudio then asks for 8 ms at a time (at 4 ms a song at tempo 1400 cost the program 1.4 %
+    // of a core here, at 8 ms 0.9 %, with as few underflows beside other load).
     Pace quick{768, 64, 256};
-    Pace steady{768, 192, 512};
+    Pace steady{768, 384, 512};
     std::chrono::milliseconds idleAfter{2000};
     std::chrono::milliseconds retryEvery{250};
     std::chrono::milliseconds connectTimeout{2000};
