@@ -27,7 +27,7 @@ constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is check
 constexpr std::int64_t kTimingInterval = 50'000'000;
 constexpr std::int64_t kAnsweringWithinNs = 20'000'000;  // a server asking for data asks this often
 constexpr std::int64_t kRewriteMarginNs = 2'000'000;  // for the rewrite to reach the server on a busy machine
-constexpr pa_usec_t kAheadCheckUs = 40'000;  // a sink that takes data reads a new stream's first within this
+constexpr pa_usec_t kAheadCheckUs = 15'000;  // a sink that takes data reads a new stream's first within this
 constexpr pa_usec_t kFarAheadUs = 200'000;   // a sink this far ahead of the clock runs a long block
 // Asked for directly: below the sound server's own real-time priority (5 by default), above
 // everything else. The desktop's real-time broker grants what it grants.
@@ -240,6 +240,8 @@ private:
         writeFrame_ = 0;
         clock_.Reset();
         started_ = false;
+        stalled_ = false;
+        lastWriteNs_ = 0;
         quietSinceNs_ = SteadyNowNs();
         streamOpen_ = true;
         SetTimer(idleTimer_, kIdleCheck, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
@@ -350,12 +352,13 @@ private:
         int negative = 0;
         if (pa_stream_get_latency(stream_, &latency, &negative) != 0) return;
         std::int64_t reading = now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000;
-        // The library's interpolation never goes back: once a PulseAudio server that stalled has
-        // worked off the time it stood still (the read index leaps ahead), it stands still itself
-        // for seconds, and the latency it reports grows with the clock, by 100 ms and more: a click
-        // written over the queue by it lands on frames played long ago and loses its start. The
-        // server's latest timing then says better when the frames are heard.
-        if (const auto timed = TimedReading(now); timed && *timed < reading - StreamClock::kJump) reading = *timed;
+        // After a PulseAudio server stalled, the library's interpolation is off for the rest of the
+        // stream: a few ms later than the sink, or, where the server worked off the time it stood
+        // still (the read index leaps ahead and the interpolation never goes back), standing still
+        // for seconds, ever later. A click written over the queue by it lands on frames already
+        // taken and loses its start; the server's latest timing says better when frames are heard.
+        if (stalled_)
+            if (const auto timed = TimedReading(now)) reading = *timed;
         clock_.Update(writeFrame_, reading, now);
         Revise(now);
     }
@@ -381,7 +384,12 @@ private:
     // behind the clock, never ahead.
     void CheckFarAhead()
     {
-        if (pipewire_ || !stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+        if (pipewire_ || !stream_) return;
+        if (pa_stream_get_state(stream_) == PA_STREAM_CREATING) {
+            pa_context_rttime_restart(context_, aheadTimer_, pa_rtclock_now() + kAheadCheckUs);
+            return;
+        }
+        if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
         aheadSink_ = pa_stream_get_device_index(stream_);
         if (aheadSink_ == PA_INVALID_INDEX) return;
         Ask(pa_context_get_sink_info_by_index(context_, aheadSink_, [](pa_context*, const pa_sink_info* info, int eol, void* self) {
@@ -439,6 +447,7 @@ private:
         // The server's own updates come ever more rarely: ask often enough that the stream's
         // clock follows the sink's.
         if (now - lastTimingAskNs_ >= kTimingInterval) AskTiming();
+        if (lastWriteNs_ != 0 && now - lastWriteNs_ >= kAnsweringWithinNs) stalled_ = true;
         lastWriteNs_ = now;
         Follow(now);
         while (stream_ && bytes >= sizeof(float)) {
@@ -476,6 +485,7 @@ private:
     bool started_ = false;
     bool quick_ = false;
     bool streamFailed_ = false;
+    bool stalled_ = false;  // the server stopped asking for data for a while since the stream opened
     std::int64_t quietSinceNs_ = 0;
     std::int64_t lastTimingAskNs_ = 0;
     std::int64_t lastWriteNs_ = 0;  // when the server last asked for data
