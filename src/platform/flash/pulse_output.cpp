@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace platform::sound {
@@ -26,6 +27,8 @@ constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is check
 constexpr std::int64_t kTimingInterval = 50'000'000;
 constexpr std::int64_t kAnsweringWithinNs = 20'000'000;  // a server asking for data asks this often
 constexpr std::int64_t kRewriteMarginNs = 2'000'000;  // for the rewrite to reach the server on a busy machine
+constexpr pa_usec_t kAheadCheckUs = 15'000;  // a sink that takes data reads a new stream's first within this
+constexpr pa_usec_t kFarAheadUs = 200'000;   // a sink this far ahead of the clock runs a long block
 // Asked for directly: below the sound server's own real-time priority (5 by default), above
 // everything else. The desktop's real-time broker grants what it grants.
 constexpr int kRealtimePriority = 4;
@@ -59,6 +62,7 @@ public:
         DropStream();
         pa_mainloop_api* api = loop_ ? pa_threaded_mainloop_get_api(loop_) : nullptr;
         if (idleTimer_) api->time_free(idleTimer_);
+        if (aheadTimer_) api->time_free(aheadTimer_);
         if (wakeEvent_) api->io_free(wakeEvent_);
         if (wakeFd_ >= 0) ::close(wakeFd_);
         if (context_) {
@@ -107,7 +111,10 @@ public:
         running_ = true;
         pa_threaded_mainloop_lock(loop_);
         bool ready = WaitForContext(deadline);
-        if (ready && notPipeWire) ready = !OnPipeWire(deadline);
+        if (ready) {
+            pipewire_ = OnPipeWire(deadline);
+            ready = !(notPipeWire && pipewire_);
+        }
         if (ready) {
             answered_ = true;
             pa_threaded_mainloop_once_unlocked(loop_, [](pa_threaded_mainloop*, void* self) {
@@ -233,10 +240,15 @@ private:
         writeFrame_ = 0;
         clock_.Reset();
         started_ = false;
+        stalled_ = false;
+        lastWriteNs_ = 0;
         quietSinceNs_ = SteadyNowNs();
         streamOpen_ = true;
         SetTimer(idleTimer_, kIdleCheck, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
             static_cast<PulseBackend*>(self)->CheckIdle();
+        });
+        SetTimer(aheadTimer_, kAheadCheckUs, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseBackend*>(self)->CheckFarAhead();
         });
     }
 
@@ -339,8 +351,81 @@ private:
         pa_usec_t latency = 0;
         int negative = 0;
         if (pa_stream_get_latency(stream_, &latency, &negative) != 0) return;
-        clock_.Update(writeFrame_, now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000, now);
+        std::int64_t reading = now + (negative ? -1 : 1) * static_cast<std::int64_t>(latency) * 1000;
+        // After a PulseAudio server stalled, the library's interpolation is off for the rest of the
+        // stream: a few ms later than the sink, or, where the server worked off the time it stood
+        // still (the read index leaps ahead and the interpolation never goes back), standing still
+        // for seconds, ever later. A click written over the queue by it lands on frames already
+        // taken and loses its start; the server's latest timing says better when frames are heard.
+        if (stalled_)
+            if (const auto timed = TimedReading(now)) reading = *timed;
+        clock_.Update(writeFrame_, reading, now);
         Revise(now);
+    }
+
+    // When the next frame written is heard by the server's latest timing: what the sink takes next
+    // (the read index) is heard the sink's latency after the moment of the timing.
+    std::optional<std::int64_t> TimedReading(std::int64_t now) const
+    {
+        const pa_timing_info* timing = pipewire_ ? nullptr : pa_stream_get_timing_info(stream_);
+        if (!timing || timing->read_index_corrupt) return std::nullopt;
+        const auto ageNs = static_cast<std::int64_t>(pa_timeval_age(&timing->timestamp)) * 1000;
+        const std::int64_t readHeardNs = now - ageNs + static_cast<std::int64_t>(timing->sink_usec) * 1000;
+        const std::int64_t ahead = writeFrame_ - timing->read_index / kBytesPerFrame;
+        return readHeardNs + ahead * 1'000'000'000 / kRate;
+    }
+
+    // A sink that no client held short renders far ahead of the clock (a null sink: up to 2 s),
+    // and a new stream waits that out: the rewind the server asks for at its first data is bounded
+    // by the short latency the stream has just given the sink. Suspended and let go again, the
+    // sink starts afresh from now. Only where that takes nothing from anyone: the sink is still
+    // far ahead, has read nothing of this stream and plays no other one; a recorder of its monitor
+    // attached since it rendered has had nothing of it yet, and a sink working off a stall is
+    // behind the clock, never ahead.
+    void CheckFarAhead()
+    {
+        if (pipewire_ || !stream_) return;
+        if (pa_stream_get_state(stream_) == PA_STREAM_CREATING) {
+            pa_context_rttime_restart(context_, aheadTimer_, pa_rtclock_now() + kAheadCheckUs);
+            return;
+        }
+        if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+        aheadSink_ = pa_stream_get_device_index(stream_);
+        if (aheadSink_ == PA_INVALID_INDEX) return;
+        Ask(pa_context_get_sink_info_by_index(context_, aheadSink_, [](pa_context*, const pa_sink_info* info, int eol, void* self) {
+            auto* me = static_cast<PulseBackend*>(self);
+            if (!eol && info && me->stream_ && info->latency > kFarAheadUs) me->AskReadIndex();
+        }, this));
+    }
+
+    void AskReadIndex()
+    {
+        Ask(pa_stream_update_timing_info(stream_, [](pa_stream* s, int ok, void* self) {
+            auto* me = static_cast<PulseBackend*>(self);
+            const pa_timing_info* timing = ok ? pa_stream_get_timing_info(s) : nullptr;
+            if (s == me->stream_ && timing && !timing->read_index_corrupt && timing->read_index == 0) me->AskOtherStreams();
+        }, this));
+    }
+
+    void AskOtherStreams()
+    {
+        aheadOthers_ = 0;
+        Ask(pa_context_get_sink_input_info_list(context_, [](pa_context*, const pa_sink_input_info* input, int eol, void* self) {
+            auto* me = static_cast<PulseBackend*>(self);
+            if (eol < 0 || !me->stream_) return;
+            if (!eol) {
+                if (input && input->sink == me->aheadSink_ && input->index != pa_stream_get_index(me->stream_)) ++me->aheadOthers_;
+                return;
+            }
+            if (me->aheadOthers_ > 0) return;
+            for (const int suspend : {1, 0})
+                Ask(pa_context_suspend_sink_by_index(me->context_, me->aheadSink_, suspend, nullptr, nullptr));
+        }, this));
+    }
+
+    static void Ask(pa_operation* asked)
+    {
+        if (asked) pa_operation_unref(asked);
     }
 
     std::int64_t RequestNs() const
@@ -362,6 +447,7 @@ private:
         // The server's own updates come ever more rarely: ask often enough that the stream's
         // clock follows the sink's.
         if (now - lastTimingAskNs_ >= kTimingInterval) AskTiming();
+        if (lastWriteNs_ != 0 && now - lastWriteNs_ >= kAnsweringWithinNs) stalled_ = true;
         lastWriteNs_ = now;
         Follow(now);
         while (stream_ && bytes >= sizeof(float)) {
@@ -385,8 +471,10 @@ private:
     pa_stream* stream_ = nullptr;
     pa_io_event* wakeEvent_ = nullptr;
     pa_time_event* idleTimer_ = nullptr;
+    pa_time_event* aheadTimer_ = nullptr;
     int wakeFd_ = -1;
     bool running_ = false;
+    bool pipewire_ = false;  // the server is PipeWire's pulse interface
     bool answered_ = false;  // the context was ready once: a later failure means the server went
     bool lost_ = false;
     std::atomic<bool> streamOpen_{false};
@@ -397,9 +485,12 @@ private:
     bool started_ = false;
     bool quick_ = false;
     bool streamFailed_ = false;
+    bool stalled_ = false;  // the server stopped asking for data for a while since the stream opened
     std::int64_t quietSinceNs_ = 0;
     std::int64_t lastTimingAskNs_ = 0;
     std::int64_t lastWriteNs_ = 0;  // when the server last asked for data
+    std::uint32_t aheadSink_ = PA_INVALID_INDEX;  // the sink looked at by CheckFarAhead
+    int aheadOthers_ = 0;                         // other streams found on it
     std::vector<float> scratch_ = std::vector<float>(4096);  // what a revision renders again
 };
 
