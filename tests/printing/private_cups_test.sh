@@ -102,12 +102,28 @@ fi
 
 # The socket is its user's alone, and the queues write only into the folder's out/, whatever
 # folder their address names.
+# A one-page PDF, the kind of document the program prints (a text job would need a text filter,
+# which the scheduler's packages do not bring).
+blank_pdf() {
+    local objects=('<< /Type /Catalog /Pages 2 0 R >>' '<< /Type /Pages /Kids [3 0 R] /Count 1 >>'
+        '<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>')
+    local pdf=$'%PDF-1.4\n' offsets=() i
+    for i in "${!objects[@]}"; do
+        offsets+=("${#pdf}")
+        pdf+="$((i + 1)) 0 obj ${objects[i]} endobj"$'\n'
+    done
+    local xref=${#pdf}
+    pdf+="xref"$'\n'"0 $((${#objects[@]} + 1))"$'\n'"0000000000 65535 f "$'\n'
+    for i in "${offsets[@]}"; do pdf+="$(printf '%010d' "$i") 00000 n "$'\n'; done
+    pdf+="trailer << /Size $((${#objects[@]} + 1)) /Root 1 0 R >>"$'\n'"startxref"$'\n'"$xref"$'\n'"%%EOF"$'\n'
+    printf '%s' "$pdf" >"$1"
+}
+blank_pdf "$work/page.pdf"
 sourced own_folder "
     [ \"\$(stat -c %a \"\$STRUMWELL_CUPS_DIR/run\")\" = 700 ] || { echo 'socket folder open to others'; exit 3; }
     mkdir '$work/elsewhere'
     lpadmin -p Elsewhere -E -v 'strumwell-pdf:$work/elsewhere' -P \"\$STRUMWELL_CUPS_DIR/margins.ppd\" || exit 4
-    echo page >'$work/page.txt'
-    lp -d Elsewhere -t routed '$work/page.txt' >/dev/null || exit 5
+    lp -d Elsewhere -t routed '$work/page.pdf' >/dev/null || exit 5
     for _ in \$(seq 300); do ls \"\$STRUMWELL_CUPS_DIR\"/out/Elsewhere-*-routed.pdf >/dev/null 2>&1 && break; sleep 0.1; done
     ls \"\$STRUMWELL_CUPS_DIR\"/out/Elsewhere-*-routed.pdf >/dev/null 2>&1 || { echo 'no PDF in out/'; exit 6; }
     [ -z \"\$(ls -A '$work/elsewhere')\" ] || { echo 'a PDF went elsewhere'; exit 7; }" ||
