@@ -2,7 +2,8 @@
 // calls each after 10 s of silence (the player has closed its stream by then), while the default
 // sink's monitor is recorded; all of it on the machine as it is, then beside `stress-ng --cpu N`
 // (N: the cores). The delay of a click is from the call to when the monitor delivered
-// the clip's first sound (MonitorRecorder::DeliveredNs: the arrival of the delivery holding it);
+// the clip's first sound (MonitorRecorder::DeliveredNs: with libpulse the arrival of the delivery
+// holding it, with PipeWire's own recorder when the sink played it by the graph's cycle stamps);
 // its spread is read on the sink's sample clock (MonitorRecorder::Clock), where a clip that starts
 // later in the same delivery does sound later. A rest follows each clip, so every onset rises out
 // of silence. Needs a sound server with a null sink as its default sink: PulseAudio
@@ -15,6 +16,8 @@
 //                          # with a recorder that holds the sink to no latency: as if no other client
 //   CLICKSOUND_SILENCES=20 build/bench/clicksound                          # more silences (default 10)
 //   CLICKSOUND_IDLE_ONLY=1 build/bench/clicksound                          # without the stressed run
+//   STRUMWELL_BENCH_RECORDER=pulse|pipewire build/bench/clicksound  # the recorder (monitor_recorder.h;
+//                          # default: PipeWire's own when the player is on PipeWire)
 //
 // Dropouts: stretches of 1 ms or more of digital silence inside the first 130 ms of a sounding
 // clip at the sink (the clip itself has none there), and the server's count of underflows. The
@@ -162,13 +165,13 @@ double Max(const std::vector<double>& values)
 // they were called is how late the first came (the second comes after its start delay as usual).
 int FirstClicksOnALooseSink(platform::SoundFlash& flash, int silences)
 {
-    MonitorRecorder recorder(0);
+    MonitorRecorder recorder(bench::ChooseRecorder(flash.DriverName()), 0);
     if (!recorder.Start()) {
         std::printf("clicksound: cannot record the default sink's monitor\n");
         return 1;
     }
-    std::printf("first click after 10 s of silence on a sink that no other client holds to a short latency, %d times:\n",
-                silences);
+    std::printf("first click after 10 s of silence on a sink that no other client holds to a short latency, %d times (%s):\n",
+                silences, recorder.Describe());
     constexpr auto kSecond = 400ms;
     for (int i = 0; i < silences; ++i) {
         std::this_thread::sleep_for(10s);
@@ -216,7 +219,7 @@ int FirstClicksOnALooseSink(platform::SoundFlash& flash, int silences)
 bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Options& options, int silences,
                    const char* condition)
 {
-    MonitorRecorder recorder;
+    MonitorRecorder recorder(bench::ChooseRecorder(flash.DriverName()));
     if (!recorder.Start()) {
         std::printf("clicksound: cannot record the default sink's monitor\n");
         return false;
@@ -268,8 +271,8 @@ bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Opti
     const auto overall = recorder.Clock(since);
     const Heard burst = Listen(recorder, callNs, restNs);
     const Heard quiet = Listen(recorder, afterSilenceNs, afterSilenceRestNs);
-    std::printf("%s (load average %s, then %s, on %d cores):\n", condition, loadBefore.c_str(),
-                bench::LoadAverage().c_str(), bench::Cores());
+    std::printf("%s (load average %s, then %s, on %d cores):\n%s\n", condition, loadBefore.c_str(),
+                bench::LoadAverage().c_str(), bench::Cores(), recorder.Describe());
     if (burst.delays.size() != callNs.size() || quiet.delays.size() != afterSilenceNs.size()) {
         std::printf("  only %zu of %zu clips were heard   MISSED\n", burst.delays.size() + quiet.delays.size(),
                     callNs.size() + afterSilenceNs.size());

@@ -88,7 +88,9 @@ std::size_t NextOnset(const std::vector<float>& heard, std::size_t from)
 Outcome ListenForTheFirstClick(platform::SoundFlash& flash, std::int64_t answeredNs)
 {
     Outcome outcome;
-    bench::MonitorRecorder recorder;
+    // The player may not be back on its server yet: the recorder follows the environment alone
+    // (libpulse unless STRUMWELL_BENCH_RECORDER=pipewire), which survives the server going.
+    bench::MonitorRecorder recorder(bench::ChooseRecorder(""));
     std::vector<std::int64_t> calls;
     const bool recording = recorder.Start();
     auto at = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(answeredNs));
@@ -176,7 +178,8 @@ int main(int argc, char** argv)
         {"stalled 10 s", stall, 10000ms, resume},
     };
     bool met = true;
-    std::printf("comeback on %s (%s):\n", sound_test::DriverFor(server.Kind()).c_str(), server.Dir().c_str());
+    std::printf("comeback on %s (%s); %s\n", sound_test::DriverFor(server.Kind()).c_str(), server.Dir().c_str(),
+                bench::MonitorRecorder::Describe(bench::ChooseRecorder("")));
     const auto print = [&](const char* what, const Outcome& o) {
         const bool ok = o.heard && o.backMs <= 1000 && o.gonePercent <= 1;
         met = met && ok;

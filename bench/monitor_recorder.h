@@ -1,7 +1,19 @@
 #pragma once
-// Records the default sink's monitor through libpulse for the sound benches (PulseAudio, or
-// PipeWire's pulse interface), and puts every recorded sample on the monotonic clock by when the
-// monitor delivered it.
+// Records the default sink's monitor for the sound benches and puts every recorded sample on the
+// monotonic clock, in one of two ways (STRUMWELL_BENCH_RECORDER=pulse|pipewire; by default
+// PipeWire's own when the player is on PipeWire, else libpulse):
+//   libpulse  (PulseAudio, or PipeWire's pulse interface) a sample is put where the delivery that
+//             held it reached this recorder: on PipeWire that is 2-5 ms after the graph played it,
+//             as late as the pulse interface's thread, which runs at normal priority, gets to it
+//   pipewire  a native capture stream in PipeWire's data thread (real time where granted): each
+//             buffer is stamped with when the graph cycle that carried it began, by the graph's own
+//             clock. A cycle's monitor buffer holds what the sink took in the cycle before, so the
+//             buffer ends at that stamp and a sample is put at the stamp less the samples after it
+//             in the buffer: when the sink played it, by the graph (its clicks land on the player's
+//             own start delay, where counting forward from the stamp puts them a quantum later)
+// The recorder in use and what its times mean are printed by Describe().
+
+#include "recorder/pipewire_monitor.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -13,7 +25,10 @@
 #include <chrono>
 #include <cstdint>
 #include <limits>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -26,19 +41,56 @@ inline std::int64_t NowNs()
 
 inline constexpr int kMonitorRate = 48000;
 
+enum class RecorderKind { Pulse, PipeWire };
+
+// STRUMWELL_BENCH_RECORDER=pulse|pipewire, or else PipeWire's own recorder when the player is on
+// PipeWire (its driver `playerDriver`).
+inline RecorderKind ChooseRecorder(const std::string& playerDriver)
+{
+    const char* asked = std::getenv("STRUMWELL_BENCH_RECORDER");
+    if (asked && std::string(asked) == "pulse") return RecorderKind::Pulse;
+    if (asked && std::string(asked) == "pipewire") return RecorderKind::PipeWire;
+    return playerDriver == "pipewire" ? RecorderKind::PipeWire : RecorderKind::Pulse;
+}
+
 // Records the default sink's monitor, mono 16-bit, and notes when each delivery of samples
-// arrived. The recording thread runs in real time where the system grants it, so that a busy
-// machine delays the arrivals as little as it can.
+// arrived (libpulse) or when the graph cycle of each buffer began (pipewire). The libpulse
+// recording thread runs in real time where the system grants it, so that a busy machine delays
+// the arrivals as little as it can.
 class MonitorRecorder {
 public:
     // `fragmentUs`: how much the server gathers before it delivers, which also holds the sink to
     // about that latency; 0 asks for nothing, so the sink keeps the latency it would have without
     // this recorder and may be suspended when nothing else plays (for figures on a sink with no
-    // other client).
-    explicit MonitorRecorder(int fragmentUs = 2000) : fragmentUs_(fragmentUs) {}
+    // other client). PipeWire's pulse interface holds a recorder to no less than 256 frames
+    // (pulse.min.frag), so the native recorder asks the graph for that.
+    explicit MonitorRecorder(RecorderKind kind, int fragmentUs = 2000) : kind_(kind), fragmentUs_(fragmentUs) {}
+
+    // Which recorder this is and what its times mean, for the benches' output.
+    const char* Describe() const { return Describe(kind_); }
+    static const char* Describe(RecorderKind kind)
+    {
+        return kind == RecorderKind::PipeWire
+                   ? "recorder: PipeWire capture stream of the sink's monitor, in PipeWire's data thread; \"delivered\" is when"
+                     " the sink played the sample by the graph's clock: the start of the cycle that carried its buffer"
+                     " (pw_stream_get_time_n), where that buffer ends, less the samples after it"
+                   : "recorder: libpulse record stream of the sink's monitor; \"delivered\" is when the delivery holding"
+                     " the sample reached the recorder (on PipeWire, through its pulse interface)";
+    }
 
     bool Start()
     {
+        if (kind_ == RecorderKind::PipeWire) {
+            pipewire_ = std::make_unique<PipeWireMonitor>();
+            return pipewire_->Start(fragmentUs_ > 0 ? 256 : 0, [this](const std::int16_t* pcm, std::size_t count,
+                                                                       std::size_t lostBefore, std::int64_t cycleNs) {
+                std::lock_guard lock(mutex_);
+                samples_.insert(samples_.end(), lostBefore, std::numeric_limits<float>::quiet_NaN());
+                holes_ += lostBefore;
+                for (std::size_t i = 0; i < count; ++i) samples_.push_back(pcm[i] / 32768.0f);
+                if (count > 0) readings_.push_back({cycleNs, samples_.size()});
+            });
+        }
         loop_ = pa_threaded_mainloop_new();
         if (!loop_) return false;
         context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "clicksound");
@@ -55,6 +107,7 @@ public:
 
     ~MonitorRecorder()
     {
+        pipewire_.reset();  // no buffer is delivered after this
         if (!loop_) return;
         pa_threaded_mainloop_stop(loop_);
         if (stream_) pa_stream_unref(stream_);
@@ -82,7 +135,8 @@ public:
     // under every delivery's arrival (a delivery that arrived late, because the machine was busy,
     // lies above it). Between deliveries it runs on by the sink's rate, which need not be exactly
     // kMonitorRate per monotonic second and is fitted first. The server makes no claim in it: the
-    // sink's reported latency plays no part (PipeWire's pulse interface reports 0).
+    // sink's reported latency plays no part (PipeWire's pulse interface reports 0). With the
+    // pipewire recorder the line lies under the cycles' stamps, each at the end of its buffer.
     struct SampleClock {
         double zeroNs = 0.0;
         double nsPerSample = 1e9 / kMonitorRate;
@@ -132,12 +186,21 @@ public:
     // The clock of `rate`, its line laid under the deliveries within 50 ms of `sample` only: a
     // sink that skipped a cycle somewhere else in the run (PipeWire's graph does, when a client
     // wakes too late for it) delivered fewer samples than the time that passed, which moves the
-    // line of a whole run off here.
+    // line of a whole run off here. With the pipewire recorder, through the stamp of the cycle
+    // that carried `sample` alone: every cycle has its own, and a skipped one nearby would move a
+    // line laid under several.
     SampleClock Around(std::size_t sample, const SampleClock& rate)
     {
         constexpr std::size_t kNear = kMonitorRate / 20;
         std::lock_guard lock(mutex_);
         SampleClock clock = rate;
+        if (kind_ == RecorderKind::PipeWire) {
+            const auto holding = std::upper_bound(readings_.begin(), readings_.end(), sample,
+                                                  [](std::size_t s, const Reading& r) { return s < r.endSample; });
+            if (holding != readings_.end())
+                clock.zeroNs = static_cast<double>(holding->arrivalNs) - clock.nsPerSample * static_cast<double>(holding->endSample);
+            return clock;
+        }
         double zero = 1e300;
         for (const Reading& r : readings_)
             if (r.endSample + kNear >= sample && r.endSample <= sample + kNear)
@@ -146,15 +209,19 @@ public:
         return clock;
     }
 
-    // When the delivery that held `sample` arrived, on `clock` (so without the delay a busy
-    // machine put on this recorder's own thread): what a listener at the sink's monitor hears of
-    // it, at the earliest.
+    // libpulse: when the delivery that held `sample` arrived, on `clock` (so without the delay a
+    // busy machine put on this recorder's own thread): what a listener at the sink's monitor hears
+    // of it, at the earliest. pipewire: when the sink played it, the stamp of the cycle that
+    // carried its buffer less the samples after it there, at `clock`'s rate.
     double DeliveredNs(std::size_t sample, const SampleClock& clock)
     {
         std::lock_guard lock(mutex_);
         const auto holding = std::upper_bound(readings_.begin(), readings_.end(), sample,
                                               [](std::size_t s, const Reading& r) { return s < r.endSample; });
-        return clock.At(holding == readings_.end() ? sample + 1 : holding->endSample);
+        if (holding == readings_.end()) return clock.At(sample + 1);
+        if (kind_ == RecorderKind::PipeWire)
+            return static_cast<double>(holding->arrivalNs) - clock.nsPerSample * static_cast<double>(holding->endSample - sample - 1);
+        return clock.At(holding->endSample);
     }
 
     // Samples the recording lost (NaN in Samples()).
@@ -233,14 +300,18 @@ private:
     pa_stream* stream_ = nullptr;
     std::mutex mutex_;
     std::vector<float> samples_;
+    // libpulse: a delivery, which arrived at `arrivalNs` with the samples up to `endSample`;
+    // pipewire: a cycle's buffer, ending at `endSample`, whose cycle began at `arrivalNs`.
     struct Reading {
         std::int64_t arrivalNs;
         std::size_t endSample;  // samples received so far
     };
     std::vector<Reading> readings_;
     std::size_t holes_ = 0;
+    const RecorderKind kind_;
     const int fragmentUs_;
     bool realtimeAsked_ = false;
+    std::unique_ptr<PipeWireMonitor> pipewire_;
 };
 
 }  // namespace bench

@@ -5,7 +5,8 @@
 // its error against the ideal grid of the run is printed (median, p99, max), counted in the sink's
 // own samples (a step is interval x 48 samples), with the drift at the end of every page and
 // whether any step was missed or doubled. How long after its grid point a step is delivered at
-// the monitor is printed too (MonitorRecorder::DeliveredNs). Every tempo is played twice
+// the monitor is printed too (MonitorRecorder::DeliveredNs; the recorder and what its times mean
+// are printed first, STRUMWELL_BENCH_RECORDER=pulse|pipewire picks it). Every tempo is played twice
 // in the same run: on the machine as it is, then beside `stress-ng --cpu N` (N: the cores).
 // Targets: p99 <= 1 ms and drift <= 1 ms after the last cycle, in both.
 //
@@ -293,13 +294,15 @@ int main(int argc, char** argv)
 
     const platform::SoundFlash::Options options = bench::PlayerOptions();
     platform::SoundFlash player(options);
-    bench::MonitorRecorder recorder;
-    if (!player.WaitUntilReady(std::chrono::seconds(10)) || player.DriverName().empty() || !recorder.Start()) {
+    const bool ready = player.WaitUntilReady(std::chrono::seconds(10)) && !player.DriverName().empty();
+    bench::MonitorRecorder recorder(bench::ChooseRecorder(player.DriverName()));
+    if (!ready || !recorder.Start()) {
         std::printf("stepclock: no sound server reachable; start one with eval \"$(tools/pulse-null-sink.sh)\""
                     " or eval \"$(tools/pipewire-null-sink.sh)\"\n");
         return 1;
     }
     bench::PrintPlayerOptions(options, player);
+    std::printf("%s\n", recorder.Describe());
     // A null sink that had nothing to play renders one long block first, which nothing new can
     // join until it has played out: wait for the monitor's first data.
     for (int i = 0; i < 500 && recorder.Frames() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
