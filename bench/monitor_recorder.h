@@ -9,8 +9,9 @@
 //             buffer is stamped with when the graph cycle that carried it began, by the graph's own
 //             clock. A cycle's monitor buffer holds what the sink took in the cycle before, so the
 //             buffer ends at that stamp and a sample is put at the stamp less the samples after it
-//             in the buffer: when the sink played it, by the graph (its clicks land on the player's
-//             own start delay, where counting forward from the stamp puts them a quantum later)
+//             in the buffer: when the sink played it, by the graph. (Counting forward from the
+//             stamp would put a click a quantum later than the libpulse recorder already had it in
+//             hand, 13.8 ms after its call against deliveries from 8.7 ms on, which cannot be.)
 // The recorder in use and what its times mean are printed by Describe().
 
 #include "recorder/pipewire_monitor.h"
