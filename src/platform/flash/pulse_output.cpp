@@ -394,7 +394,10 @@ private:
         if (aheadSink_ == PA_INVALID_INDEX) return;
         Ask(pa_context_get_sink_info_by_index(context_, aheadSink_, [](pa_context*, const pa_sink_info* info, int eol, void* self) {
             auto* me = static_cast<PulseBackend*>(self);
-            if (!eol && info && me->stream_ && info->latency > kFarAheadUs) me->AskReadIndex();
+            // Only a sink whose latency follows its clients: one whose latency is high by itself
+            // (a wireless or network sink) gains nothing, and its device would be closed for it.
+            if (!eol && info && me->stream_ && (info->flags & PA_SINK_DYNAMIC_LATENCY) && info->latency > kFarAheadUs)
+                me->AskReadIndex();
         }, this));
     }
 

@@ -26,6 +26,11 @@
 //   renders them again, which a null sink counts as extra samples), as soon as it is loaded: at
 //   the server's next request instead, up to a request later, it reached a busy server too late
 //   now and then and lost its first milliseconds.
+// A PulseAudio sink that no client held short renders far ahead (a null sink up to 2 s), and a
+// new stream would wait that out: where such a sink (one whose latency follows its clients) plays
+// no other stream and has read nothing of ours, the output suspends and resumes it, so that it
+// starts afresh from now. After the server stalled, the stream's clock follows the server's own
+// timing rather than the library's interpolation, which stays late for the rest of the stream.
 // PipeWire is taken when a PipeWire server answers in the runtime folder and has an audio sink
 // (on a desktop whose sound is PulseAudio's, a PipeWire that only serves video has none);
 // otherwise the pulse server (PULSE_SERVER, or the runtime folder's).
@@ -86,10 +91,11 @@ struct OutputOptions {
     Interface use = Interface::kAny;
     // For a click, which starts 8.5 ms after its load: everything it is rendered with must be
     // asked for after the load. For playback steps, placed 25 ms ahead, with room for a late tick;
-    // PulseAudio then asks for 8 ms at a time (at 4 ms a song at tempo 1400 cost the program 1.4 %
-    // of a core here, at 8 ms 0.9 %, with as few underflows beside other load).
+    // a click made while a song plays is written over the queue no nearer than the sink's latency,
+    // which PulseAudio sets to what it asks for at a time, so that stays at 4 ms (8 ms halved the
+    // wake-ups of a playing song but made such a click 10 ms late).
     Pace quick{768, 64, 256};
-    Pace steady{768, 384, 512};
+    Pace steady{768, 192, 512};
     std::chrono::milliseconds idleAfter{2000};
     std::chrono::milliseconds retryEvery{250};
     std::chrono::milliseconds connectTimeout{2000};
