@@ -1,16 +1,15 @@
 #include "recorder/pipewire_monitor.h"
 
 #include "platform/flash/pipewire_calls.h"
+#include "platform/flash/sound_output.h"
 
 #include <pipewire/pipewire.h>
-#include <spa/param/audio/format-utils.h>
-#include <spa/pod/builder.h>
+#include <spa/param/audio/raw.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 namespace bench {
@@ -21,13 +20,6 @@ constexpr std::uint32_t kRate = 48000;
 // 5 s at a quantum of 256, for the drain to fall behind by before samples are lost.
 constexpr std::size_t kSlotFrames = 8192;
 constexpr std::size_t kSlots = 1024;
-
-std::int64_t MonotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 
 }  // namespace
 
@@ -83,7 +75,7 @@ struct PipeWireMonitor::Impl {
         } else {
             Slot& slot = ring[at % kSlots];
             // `now` is when the graph's driver began this cycle, on the monotonic clock.
-            slot.cycleNs = timed ? time.now : MonotonicNs();
+            slot.cycleNs = timed ? time.now : platform::sound::SteadyNowNs();
             slot.count = count;
             slot.lostBefore = lost;
             lost = 0;
@@ -137,28 +129,14 @@ struct PipeWireMonitor::Impl {
         }();
         pw_stream_add_listener(stream, &streamListener, &events, this);
         std::uint8_t pod[512];
-        spa_pod_builder builder{};
-        builder.data = pod;
-        builder.size = sizeof pod;
-        spa_audio_info_raw info{};
-        info.format = SPA_AUDIO_FORMAT_S16;
-        info.rate = kRate;
-        info.channels = 1;
-        info.position[0] = SPA_AUDIO_CHANNEL_MONO;
-        const spa_pod* params[] = {spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &info)};
+        const spa_pod* params[] = {platform::sound::pipewire::MonoFormat(SPA_AUDIO_FORMAT_S16, kRate, pod, sizeof pod)};
         const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS |
                                                         PW_STREAM_FLAG_RT_PROCESS);
         if (pw_stream_connect(stream, PW_DIRECTION_INPUT, PW_ID_ANY, flags, params, 1) < 0) return false;
         // Linked, or refused: the session manager links a new stream within a moment.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (state == PW_STREAM_STATE_CONNECTING && std::chrono::steady_clock::now() < deadline) {
-            timespec until{};
-            clock_gettime(CLOCK_MONOTONIC, &until);
-            until.tv_nsec += 100'000'000;
-            until.tv_sec += until.tv_nsec / 1'000'000'000;
-            until.tv_nsec %= 1'000'000'000;
-            pw_thread_loop_timed_wait_full(loop, &until);
-        }
+        while (state == PW_STREAM_STATE_CONNECTING && std::chrono::steady_clock::now() < deadline)
+            platform::sound::pipewire::WaitAtMost(loop, 100'000'000);
         return state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING;
     }
 };

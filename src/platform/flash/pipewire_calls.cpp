@@ -1,6 +1,10 @@
 #include "platform/flash/pipewire_calls.h"
 
 #include <pipewire/pipewire.h>
+#include <spa/param/audio/format-utils.h>
+#include <spa/pod/builder.h>
+
+#include <ctime>
 
 namespace platform::sound::pipewire {
 
@@ -22,5 +26,29 @@ void AddRegistryListener(pw_registry* registry, spa_hook* hook, const pw_registr
 }
 
 int SyncCore(pw_core* core, int seq) { return pw_core_sync(core, PW_ID_CORE, seq); }
+
+const spa_pod* MonoFormat(std::uint32_t format, std::uint32_t rate, std::uint8_t* buffer, std::uint32_t size)
+{
+    spa_pod_builder builder{};
+    builder.data = buffer;
+    builder.size = size;
+    spa_audio_info_raw info{};
+    info.format = static_cast<spa_audio_format>(format);
+    info.rate = rate;
+    info.channels = 1;
+    info.position[0] = SPA_AUDIO_CHANNEL_MONO;
+    return spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &info);
+}
+
+void WaitAtMost(pw_thread_loop* loop, std::int64_t ns)
+{
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    timespec until{};
+    clock_gettime(CLOCK_MONOTONIC, &until);
+    const std::int64_t nsec = until.tv_nsec + ns;
+    until.tv_sec += static_cast<time_t>(nsec / kNsPerSecond);
+    until.tv_nsec = static_cast<long>(nsec % kNsPerSecond);
+    pw_thread_loop_timed_wait_full(loop, &until);
+}
 
 }  // namespace platform::sound::pipewire

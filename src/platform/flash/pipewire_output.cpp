@@ -7,8 +7,7 @@
 #include "platform/flash/stream_clock.h"
 
 #include <pipewire/pipewire.h>
-#include <spa/param/audio/format-utils.h>
-#include <spa/pod/builder.h>
+#include <spa/param/audio/raw.h>
 
 #include <sched.h>
 
@@ -16,7 +15,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -123,14 +121,8 @@ private:
         pipewire::AddRegistryListener(registry_, &registryListener_, &registryEvents, this);
         syncSeq_ = pipewire::SyncCore(core_, 0);
         // A server that accepts and never answers sends nothing: the wait looks at the clock.
-        while (!synced_ && !broken_ && !host_.giveUp && std::chrono::steady_clock::now() < deadline) {
-            timespec until{};
-            clock_gettime(CLOCK_MONOTONIC, &until);
-            until.tv_nsec += kWaitTickNs;
-            until.tv_sec += until.tv_nsec / 1'000'000'000;
-            until.tv_nsec %= 1'000'000'000;
-            pw_thread_loop_timed_wait_full(loop_, &until);
-        }
+        while (!synced_ && !broken_ && !host_.giveUp && std::chrono::steady_clock::now() < deadline)
+            pipewire::WaitAtMost(loop_, kWaitTickNs);
         return synced_ && !broken_;
     }
 
@@ -194,15 +186,7 @@ private:
         }();
         pw_stream_add_listener(stream_, &streamListener_, &streamEvents, this);
         std::uint8_t buffer[512];
-        spa_pod_builder builder{};
-        builder.data = buffer;
-        builder.size = sizeof buffer;
-        spa_audio_info_raw info{};
-        info.format = SPA_AUDIO_FORMAT_F32;
-        info.rate = kRate;
-        info.channels = 1;
-        info.position[0] = SPA_AUDIO_CHANNEL_MONO;
-        const spa_pod* params[] = {spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &info)};
+        const spa_pod* params[] = {pipewire::MonoFormat(SPA_AUDIO_FORMAT_F32, kRate, buffer, sizeof buffer)};
         started_ = false;
         closeWanted_ = false;
         streamBroken_ = false;
