@@ -126,6 +126,12 @@ public:
     }
 
 private:
+    // Sends a request whose answer, if any, comes to its callback.
+    static void Ask(pa_operation* asked)
+    {
+        if (asked) pa_operation_unref(asked);
+    }
+
     // Waits (with the loop locked) until `done` says so, the deadline passes or the output gives
     // up. A server that accepts and never answers sends no event at all, so a timer of the loop
     // wakes the wait now and then to look at the clock.
@@ -279,7 +285,7 @@ private:
         if (quick == quick_) return;
         quick_ = quick;
         const pa_buffer_attr attr = Attributes(quick);
-        if (pa_operation* asked = pa_stream_set_buffer_attr(stream_, &attr, nullptr, nullptr)) pa_operation_unref(asked);
+        Ask(pa_stream_set_buffer_attr(stream_, &attr, nullptr, nullptr));
     }
 
     void DropStream()
@@ -314,7 +320,7 @@ private:
     void AskTiming()
     {
         lastTimingAskNs_ = SteadyNowNs();
-        if (pa_operation* asked = pa_stream_update_timing_info(stream_, nullptr, nullptr)) pa_operation_unref(asked);
+        Ask(pa_stream_update_timing_info(stream_, nullptr, nullptr));
     }
 
     // What waits and must start within what is queued at the server is written over it, from
@@ -424,11 +430,6 @@ private:
             for (const int suspend : {1, 0})
                 Ask(pa_context_suspend_sink_by_index(me->context_, me->aheadSink_, suspend, nullptr, nullptr));
         }, this));
-    }
-
-    static void Ask(pa_operation* asked)
-    {
-        if (asked) pa_operation_unref(asked);
     }
 
     std::int64_t RequestNs() const

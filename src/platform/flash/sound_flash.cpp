@@ -49,9 +49,8 @@ SoundFlash::TimePoint SoundFlash::StartOf(TimePoint now, std::optional<TimePoint
 
 // Lock order: commandMutex is held only to move commands in or out, and nothing is called with it
 // held; the output's own locks are never taken under it. Where it renders (Render, Revise, Busy)
-// the audio thread only tries it: a
-// thread that holds it and is preempted on a busy machine must not make the server skip a buffer
-// (what waits is then taken a buffer later).
+// the audio thread only tries it: a thread that holds it and is preempted on a busy machine must
+// not make the server skip a buffer (what waits is then taken a buffer later).
 struct SoundFlash::Impl final : sound::OutputSource {
     explicit Impl(Options o)
         : options(std::move(o)),

@@ -16,20 +16,19 @@ std::int64_t StreamClock::Update(std::int64_t frame, std::int64_t reading, std::
     const std::int64_t ns = std::max(reading, earliest);
     if (!zero_) {
         SetAt(frame, ns);
-        jumped_ = false;
         return HeardAt(frame);
     }
     const std::int64_t predicted = HeardAt(frame);
     const std::int64_t error = ns - predicted;
-    if (predicted < earliest - kTolerance) {
-        SetAt(frame, ns);
-    } else if (std::llabs(error) < kTolerance) {
+    const bool behind = predicted < earliest - kTolerance;
+    if (!behind && std::llabs(error) < kTolerance) {
         // The first readings are averaged, so that a new stream's clock settles at once.
         readings_ = std::min(readings_ + 1, kSmoothing);
         *zero_ += static_cast<double>(error) / readings_;
         jumps_ = 0;
-    } else if (std::llabs(error) >= kJump || ++jumps_ >= kJumpsInARow) {
+    } else if (behind || std::llabs(error) >= kJump || ++jumps_ >= kJumpsInARow) {
         SetAt(frame, ns);
+        jumped_ = true;
     }
     return HeardAt(frame);
 }
@@ -49,7 +48,6 @@ void StreamClock::SetAt(std::int64_t frame, std::int64_t ns)
     zero_ = static_cast<double>(ns) - static_cast<double>(frame) * kNsPerFrame;
     readings_ = 1;
     jumps_ = 0;
-    jumped_ = true;
 }
 
 void StreamClock::Reset()
