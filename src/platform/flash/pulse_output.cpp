@@ -25,7 +25,7 @@ namespace {
 constexpr pa_usec_t kWaitTick = 100'000;    // how often a wait for the server looks at the clock
 constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is checked for silence
 constexpr std::int64_t kTimingInterval = 50'000'000;
-constexpr std::int64_t kAnsweringWithinNs = 20'000'000;  // a server asking for data asks this often
+constexpr std::int64_t kStallNs = 20'000'000;  // silent this long beyond a request's worth: stalled
 constexpr std::int64_t kRewriteMarginNs = 2'000'000;  // for the rewrite to reach the server on a busy machine
 constexpr pa_usec_t kAheadCheckUs = 15'000;  // a sink that takes data reads a new stream's first within this
 constexpr pa_usec_t kFarAheadUs = 200'000;   // a sink this far ahead of the clock runs a long block
@@ -202,7 +202,7 @@ private:
             // Only while the server keeps asking: the timing of one that stalls runs on as if it
             // played, and a rewrite would reach it only when it resumes.
             const std::int64_t now = SteadyNowNs();
-            if (pa_stream_get_state(stream_) == PA_STREAM_READY && now - lastWriteNs_ < kAnsweringWithinNs) Follow(now);
+            if (pa_stream_get_state(stream_) == PA_STREAM_READY && now - lastWriteNs_ < AnsweringWithinNs()) Follow(now);
             return;
         }
         if (host_.source.WantsStream()) OpenStream();
@@ -234,11 +234,10 @@ private:
         }, this);
         quick_ = host_.source.Quick();
         const pa_buffer_attr attr = Attributes(quick_);
-        // The target length is the stream's own queue, and the server asks for data as soon as a
-        // request's worth has gone (without early requests it gathers them, and a short queue
-        // runs dry on a busy machine; adjusting the sink's latency to the queue shortens it too).
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                          PA_STREAM_EARLY_REQUESTS);
+        // Neither early requests nor an adjusted latency: then the server gives the sink what the
+        // target length leaves beyond two requests, so the sink's latency and how often the
+        // server asks are set apart (with early requests the sink's latency is one request).
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
         if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) != 0) {
             DropStream();
             return;
@@ -266,14 +265,18 @@ private:
         else timer = pa_context_rttime_new(context_, at, ring, this);
     }
 
+    // The stream's queue holds two requests beyond what the sink takes, so that a request is
+    // answered while the sink still has a request's worth and more to play.
     pa_buffer_attr Attributes(bool quick) const
     {
         const Pace& pace = quick ? host_.options.quick : host_.options.steady;
+        const int request = std::clamp(pace.pulseRequestFrames, 16, 4096);
+        const int sink = std::clamp(pace.pulseSinkFrames, 16, 4096);
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(std::clamp(pace.pulseBufferFrames, 16, 96000) * kBytesPerFrame);
+        attr.tlength = static_cast<std::uint32_t>((sink + 2 * request) * kBytesPerFrame);
         attr.prebuf = 0;
-        attr.minreq = static_cast<std::uint32_t>(std::clamp(pace.pulseRequestFrames, 16, 4096) * kBytesPerFrame);
+        attr.minreq = static_cast<std::uint32_t>(request * kBytesPerFrame);
         attr.fragsize = static_cast<std::uint32_t>(-1);
         return attr;
     }
@@ -334,7 +337,7 @@ private:
         std::int64_t sinkNs = 0;
         if (const pa_timing_info* timing = pa_stream_get_timing_info(stream_))
             sinkNs = static_cast<std::int64_t>(std::max(timing->sink_usec, timing->configured_sink_usec)) * 1000;
-        const std::int64_t lead = std::max<std::int64_t>(sinkNs, RequestNs()) + kRewriteMarginNs;
+        const std::int64_t lead = std::max<std::int64_t>(sinkNs, PaceSinkNs()) + kRewriteMarginNs;
         const auto from = host_.source.Revise(clock_.HeardAt(writeFrame_), clock_.FrameAt(now + lead), scratch_.data(),
                                               static_cast<int>(scratch_.size()));
         if (!from) return;
@@ -432,10 +435,20 @@ private:
         }, this));
     }
 
-    std::int64_t RequestNs() const
+    static std::int64_t FramesNs(int frames) { return static_cast<std::int64_t>(frames) * 1'000'000'000 / kRate; }
+
+    // The sink's latency the pace asks for: a server that reports none (PipeWire's pulse
+    // interface) still takes that much ahead.
+    std::int64_t PaceSinkNs() const
     {
-        const Pace& pace = quick_ ? host_.options.quick : host_.options.steady;
-        return static_cast<std::int64_t>(pace.pulseRequestFrames) * 1'000'000'000 / kRate;
+        return FramesNs((quick_ ? host_.options.quick : host_.options.steady).pulseSinkFrames);
+    }
+
+    // A server that plays asks for data at least once a request's worth has gone, of either pace
+    // (a new pace takes effect a little after it is asked for).
+    std::int64_t AnsweringWithinNs() const
+    {
+        return FramesNs(std::max(host_.options.quick.pulseRequestFrames, host_.options.steady.pulseRequestFrames)) + kStallNs;
     }
 
     // The server asks for `bytes`: each piece is rendered with the moment its first frame is
@@ -451,7 +464,7 @@ private:
         // The server's own updates come ever more rarely: ask often enough that the stream's
         // clock follows the sink's.
         if (now - lastTimingAskNs_ >= kTimingInterval) AskTiming();
-        if (lastWriteNs_ != 0 && now - lastWriteNs_ >= kAnsweringWithinNs) stalled_ = true;
+        if (lastWriteNs_ != 0 && now - lastWriteNs_ >= AnsweringWithinNs()) stalled_ = true;
         lastWriteNs_ = now;
         Follow(now);
         while (stream_ && bytes >= sizeof(float)) {
