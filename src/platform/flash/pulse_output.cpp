@@ -24,7 +24,7 @@ namespace {
 
 constexpr pa_usec_t kWaitTick = 100'000;    // how often a wait for the server looks at the clock
 constexpr pa_usec_t kIdleCheck = 100'000;   // how often an open stream is checked for silence
-constexpr std::int64_t kTimingInterval = 50'000'000;
+constexpr std::int64_t kTimingInterval = 100'000'000;
 constexpr std::int64_t kStallNs = 20'000'000;  // silent this long beyond a request's worth: stalled
 constexpr std::int64_t kRewriteMarginNs = 2'000'000;  // for the rewrite to reach the server on a busy machine
 constexpr pa_usec_t kAheadCheckUs = 15'000;  // a sink that takes data reads a new stream's first within this

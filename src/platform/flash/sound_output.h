@@ -28,9 +28,10 @@
 //   that the sink's latency (how near a rewrite may come to what is heard) and the request (how
 //   often the program and the server wake) are set apart: with early requests the sink's latency
 //   is one request, and 4 ms requests (each also answered by a message when the server lets the
-//   data go) cost the program 1.1 % of a core while a song played at its slowest; 16 ms requests
-//   with the sink at 4 ms cost 0.6 %, and a click made while a song plays still sounds 8.5 ms after
-//   its call. What the sink takes is a whole number of microseconds (96 and 192 frames), since a
+//   data go) cost the program 1.0-1.4 % of a core while a song played at its slowest; 16 ms
+//   requests with the sink at 4 ms cost 0.6-1.0 %, and a click made while a song plays still
+//   sounds 8.5 ms after its call (24 ms requests cost 0.5 %, but steps then sounded up to 40 ms
+//   late now and then). What the sink takes is a whole number of microseconds (96 and 192 frames), since a
 //   null sink counts its time by the microsecond per piece it renders and gains samples otherwise.
 // A PulseAudio sink that no client held short renders far ahead (a null sink up to 2 s), and a
 // new stream would wait that out: where such a sink (one whose latency follows its clients) plays
