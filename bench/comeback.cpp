@@ -67,14 +67,18 @@ struct Outcome {
     double nextMs = 0;       // the next click's delay from its call: the first made once sound is back
     double laterMs = 0;      // the largest delay of the clicks heard from 1 s after the answer on
     double gonePercent = 0;  // the player's processor time while the server was gone
+    std::size_t holes = 0;   // samples the recording lost
 };
 
-// The next onset at or after `from` that rises out of at least 5 ms of silence.
+// The next onset at or after `from` that rises out of at least 5 ms of silence. What the recording
+// lost (NaN) is not silence: sound after it is no onset.
 std::size_t NextOnset(const std::vector<float>& heard, std::size_t from)
 {
     std::size_t quiet = sound_test::kRate;
     for (std::size_t i = from; i < heard.size(); ++i) {
-        if (std::fabs(heard[i]) > sound_test::kAudible) {
+        if (std::isnan(heard[i])) {
+            quiet = 0;
+        } else if (std::fabs(heard[i]) > sound_test::kAudible) {
             if (quiet >= static_cast<std::size_t>(sound_test::kRate / 200)) return i;
             quiet = 0;
         } else {
@@ -106,6 +110,7 @@ Outcome ListenForTheFirstClick(platform::SoundFlash& flash, std::int64_t answere
     std::this_thread::sleep_for(300ms);
     if (!recording) return outcome;
     const std::vector<float> heard = recorder.Samples();
+    outcome.holes = recorder.Holes();
     const auto wide = recorder.Clock(answeredNs);
     // When the click starting at `onset` was heard, and how long after the last call before it.
     const auto timeOf = [&](std::size_t onset) {
@@ -188,8 +193,9 @@ int main(int argc, char** argv)
                         std::chrono::duration<double>(kListen).count());
         else
             std::printf("  %-22s sound back %.0f ms after the server answered (that click %.2f ms after its call,"
-                        " the next %.2f ms, from 1 s on at most %.2f ms); player while gone %.2f %% of a core   %s\n",
-                        what, o.backMs, o.firstMs, o.nextMs, o.laterMs, o.gonePercent, ok ? "met" : "MISSED");
+                        " the next %.2f ms, from 1 s on at most %.2f ms; the recording lost %zu samples); player while"
+                        " gone %.2f %% of a core   %s\n",
+                        what, o.backMs, o.firstMs, o.nextMs, o.laterMs, o.holes, o.gonePercent, ok ? "met" : "MISSED");
     };
     for (const Scenario& scenario : scenarios) {
         const sound_test::ServerComesBack mended(server);
