@@ -6,9 +6,9 @@
 // holding it, with PipeWire's own recorder when the sink played it by the graph's cycle stamps);
 // its spread is read on the sink's sample clock (MonitorRecorder::Clock), where a clip that starts
 // later in the same delivery does sound later. A rest follows each clip, so every onset rises out
-// of silence. Last, single clicks made while a song plays: a step of rest every 100 ms, scheduled
-// as playback's are, keeps the output at its steady pace, and each click comes a while after the
-// one before, as a pick in the middle of a song does. Needs a sound server with a null sink as its default sink: PulseAudio
+// of silence. Last, single clicks made while a song plays (a player whose stream stays open, with a
+// step of rest every 100 ms, scheduled as playback's are), each a while after the one before, as
+// a pick in the middle of a song is: the output is at its steady pace then. Needs a sound server with a null sink as its default sink: PulseAudio
 // (tools/pulse-null-sink.sh) or PipeWire (tools/pipewire-null-sink.sh).
 //
 //   eval "$(tools/pulse-null-sink.sh)" && build/bench/clicksound
@@ -269,25 +269,36 @@ bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Opti
         std::this_thread::sleep_for(kRestAfter);
         afterSilenceRestNs.push_back(timedLoad("rest.swf", playingCostUs));
     }
-    // A song of rests; a click comes once the pace a click sets has run out.
+    // A song plays: a player whose stream stays open, as sounding steps keep it (the steps here
+    // are rests, so that each click rises out of silence), and each click comes once the quick
+    // pace the one before set has run out.
+    platform::SoundFlash::Options songOptions = options;
+    songOptions.output.idleAfter = 600s;
+    platform::SoundFlash song(songOptions);
+    song.WaitUntilReady(5s);
     std::vector<std::int64_t> whilePlayingNs, whilePlayingRestNs;
     const auto stepLoad = [&](std::chrono::steady_clock::time_point due, const std::string& clip) {
         const platform::DueScope scope(due);
-        const std::int64_t before = NowNs();
-        flash.LoadMovie(0, kFolder + clip);
-        return before;
+        song.LoadMovie(0, kFolder + clip);
     };
     const auto steps = (options.quickAfterClick + 500ms) / kStepEvery;
+    int songOpen = 0;
     next = std::chrono::steady_clock::now();
+    stepLoad(next, kClip);  // the song's first step opens its stream
+    next += kRestAfter;
     for (int i = 0; i < kClicksWhilePlaying; ++i) {
         for (int step = 0; step < steps; ++step, next += kStepEvery) {
             std::this_thread::sleep_until(next);
             stepLoad(next, "rest.swf");
         }
-        std::this_thread::sleep_until(next - kStepEvery / 2);
-        whilePlayingNs.push_back(timedLoad(kClip, playingCostUs));
-        std::this_thread::sleep_until(next - kStepEvery / 2 + kRestAfter);
-        whilePlayingRestNs.push_back(stepLoad(std::chrono::steady_clock::now(), "rest.swf"));
+        std::this_thread::sleep_until(next);
+        songOpen += song.StreamOpen();
+        whilePlayingNs.push_back(NowNs());
+        song.LoadMovie(0, kFolder + kClip);
+        // The rest that cuts it is the song's next step, which sounds the playback latency after it.
+        std::this_thread::sleep_until(next + kRestAfter - songOptions.playbackLatency + songOptions.startDelay);
+        whilePlayingRestNs.push_back(NowNs() + std::chrono::nanoseconds(songOptions.playbackLatency - songOptions.startDelay).count());
+        stepLoad(std::chrono::steady_clock::now(), "rest.swf");
         next += kRestAfter;
     }
     std::this_thread::sleep_for(500ms);
@@ -323,9 +334,9 @@ bool MeasureClicks(platform::SoundFlash& flash, const platform::SoundFlash::Opti
     printDelays(burst);
     std::printf("first click after 10 s of silence, %d times (stream closed before %d of them):\n", silences, closed);
     printDelays(quiet);
-    std::printf("a click while a song of rests plays (a step every %lld ms), %d times, each %lld ms after the one"
-                " before:\n", static_cast<long long>(kStepEvery.count()), kClicksWhilePlaying,
-                static_cast<long long>((steps * kStepEvery + kRestAfter).count()));
+    std::printf("a click while a song plays (its steps rests, %lld ms apart), %d times, each %lld ms after the one"
+                " before (its stream open before %d of them):\n", static_cast<long long>(kStepEvery.count()),
+                kClicksWhilePlaying, static_cast<long long>((steps * kStepEvery + kRestAfter).count()), songOpen);
     printDelays(playing);
     std::vector<double> allOnClock, allDelays;
     for (const Heard* heard : {&burst, &quiet, &playing}) {

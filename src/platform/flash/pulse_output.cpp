@@ -208,9 +208,9 @@ private:
         if (host_.source.WantsStream()) OpenStream();
     }
 
-    // The stream keeps a short queue at the server, which asks for a little at a time; playback
-    // never stops for want of data (no prebuffering), so that every frame of the stream keeps one
-    // fixed relation to the clock.
+    // The stream keeps a queue of a few requests at the server, which asks for one at a time;
+    // playback never stops for want of data (no prebuffering), so that every frame of the stream
+    // keeps one fixed relation to the clock.
     void OpenStream()
     {
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kRate, 1};
@@ -327,18 +327,20 @@ private:
     }
 
     // What waits and must start within what is queued at the server is written over it, from
-    // the first frame that changed on: no earlier than the sink has taken (its latency, plus a
-    // millisecond for the rewrite to reach the server).
+    // the first frame that changed on: no earlier than the sink has taken (its latency, plus
+    // kRewriteMarginNs for the rewrite to reach the server).
     void Revise(std::int64_t now)
     {
         // Only on a clock that agrees with the server: right after a stall the sink may take what
         // is queued faster than the clock says, and a rewrite would cut a start.
         if (!clock_.Settled()) return;
-        std::int64_t sinkNs = 0;
-        if (const pa_timing_info* timing = pa_stream_get_timing_info(stream_))
-            sinkNs = static_cast<std::int64_t>(std::max(timing->sink_usec, timing->configured_sink_usec)) * 1000;
-        const std::int64_t lead = std::max<std::int64_t>(sinkNs, PaceSinkNs()) + kRewriteMarginNs;
-        const auto from = host_.source.Revise(clock_.HeardAt(writeFrame_), clock_.FrameAt(now + lead), scratch_.data(),
+        const std::int64_t lead = std::max(SinkLatencyNs(), PaceSinkNs()) + kRewriteMarginNs;
+        const std::int64_t floor = clock_.FrameAt(now + lead);
+        // Room for all that is queued beyond the floor: a sink whose latency will not go short
+        // makes the server keep that latency and two requests more queued.
+        if (const std::int64_t queued = writeFrame_ - floor; queued > static_cast<std::int64_t>(scratch_.size()))
+            scratch_.resize(static_cast<std::size_t>(queued));
+        const auto from = host_.source.Revise(clock_.HeardAt(writeFrame_), floor, scratch_.data(),
                                               static_cast<int>(scratch_.size()));
         if (!from) return;
         const auto bytes = (writeFrame_ - *from) * static_cast<std::int64_t>(sizeof(float));
@@ -437,18 +439,29 @@ private:
 
     static std::int64_t FramesNs(int frames) { return static_cast<std::int64_t>(frames) * 1'000'000'000 / kRate; }
 
-    // The sink's latency the pace asks for: a server that reports none (PipeWire's pulse
-    // interface) still takes that much ahead.
+    // How far ahead the sink takes the stream's frames, by the server's latest timing.
+    std::int64_t SinkLatencyNs() const
+    {
+        const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+        return timing ? static_cast<std::int64_t>(std::max(timing->sink_usec, timing->configured_sink_usec)) * 1000 : 0;
+    }
+
+    // The sink's latency the pace asks for, the least the lead may be where the server reports
+    // less than it gave.
     std::int64_t PaceSinkNs() const
     {
-        return FramesNs((quick_ ? host_.options.quick : host_.options.steady).pulseSinkFrames);
+        return FramesNs(std::clamp((quick_ ? host_.options.quick : host_.options.steady).pulseSinkFrames, 16, 4096));
     }
 
     // A server that plays asks for data at least once a request's worth has gone, of either pace
-    // (a new pace takes effect a little after it is asked for).
+    // (a new pace takes effect a little after it is asked for), or once the sink has taken a block
+    // of its latency, where that is longer.
     std::int64_t AnsweringWithinNs() const
     {
-        return FramesNs(std::max(host_.options.quick.pulseRequestFrames, host_.options.steady.pulseRequestFrames)) + kStallNs;
+        const int request = std::max(host_.options.quick.pulseRequestFrames, host_.options.steady.pulseRequestFrames);
+        const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+        const std::int64_t blockNs = timing ? static_cast<std::int64_t>(timing->configured_sink_usec) * 1000 : 0;
+        return std::max(FramesNs(std::clamp(request, 16, 4096)), blockNs) + kStallNs;
     }
 
     // The server asks for `bytes`: each piece is rendered with the moment its first frame is

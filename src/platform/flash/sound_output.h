@@ -99,10 +99,10 @@ struct OutputOptions {
     // The quick pace, for clicks, which start 8.5 ms after their load: PipeWire renders each
     // cycle when it comes, so a click's start must fall after the cycle its load came in; a
     // PulseAudio click is written over the queue no nearer than the sink takes, so the sink is
-    // held short. The steady pace, for playback steps, placed 25 ms ahead with room for a late
-    // tick: a click made while a song plays comes in it too, so PulseAudio's sink stays at 4 ms
-    // there and only the request grows.
-    Pace quick{96, 384, 256};
+    // held at 2 ms. The steady pace, for playback steps, placed 25 ms ahead with room for a late
+    // tick: a click made while a song plays comes in it too, so PulseAudio's sink goes no further
+    // than 4 ms there, and the request grows to 16 ms.
+    Pace quick{96, 576, 256};
     Pace steady{192, 768, 512};
     std::chrono::milliseconds idleAfter{2000};
     std::chrono::milliseconds retryEvery{250};
